@@ -1,0 +1,16 @@
+// Exact printing of a double with four decimals, as printf("%.4f") prints it in the C locale.
+#pragma once
+
+#include <cstddef>
+
+namespace zelmor {
+
+// Room that any double needs in this form: sign, 309 integer digits, point, four decimals.
+inline constexpr std::size_t kMaxFixed4Length = 320;
+
+// Writes `value` to `out` with four decimals, rounding its exact binary value half to even, with "-"
+// for every negative value ("-0.0000" included) and the point as the separator whatever the locale.
+// `out` must have room for kMaxFixed4Length characters; nothing is terminated. Returns the length.
+std::size_t format_fixed4(char* out, double value);
+
+}  // namespace zelmor

@@ -1,0 +1,164 @@
+// Reading numbers: the extent of a number, and its value bit for bit against the C library's strtod.
+#include "decimal_number.hpp"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+
+namespace {
+
+using zelmor::read_decimal;
+
+// Same double, bit for bit (tells -0.0 from 0.0).
+::testing::AssertionResult same_bits(const std::string& text, double got, double expected)
+{
+    if (std::bit_cast<std::uint64_t>(got) == std::bit_cast<std::uint64_t>(expected)) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "\"" << text << "\": read " << std::hexfloat << got << ", strtod gives "
+                                         << expected;
+}
+
+// Reads the whole of `text` and checks the value against strtod.
+::testing::AssertionResult reads_like_strtod(const std::string& text)
+{
+    double value = 0.0;
+    const std::size_t used = read_decimal(value, text);
+    if (used != text.size()) {
+        return ::testing::AssertionFailure() << "\"" << text << "\": used " << used << " characters";
+    }
+    return same_bits(text, value, std::strtod(text.c_str(), nullptr));
+}
+
+TEST(DecimalExtent, TheLongestPrefixThatIsANumber)
+{
+    const struct {
+        const char* text;
+        std::size_t length;
+    } cases[] = {
+        {"52", 2},        {"-52.5", 5},     {"+.5", 3},         {"5.", 2},          {".", 0},
+        {"+", 0},         {"-.", 0},        {"", 0},            {"e5", 0},          {"1e", 1},
+        {"1e+", 1},       {"1E-x", 1},      {"1.e5", 4},        {"1e+05x", 5},      {"19e5x", 4},
+        {"1-9", 1},       {"1..5", 2},      {"1.5.5", 3},       {"52,5", 2},        {" 1", 0},
+        {"nan", 0},       {"-inf", 0},      {"Infinity", 0},    {"0x10", 0},        {"-0X1p3", 0},
+        {"00x1", 2},      {"0.x", 2},       {"12\x00" "3", 2},  {"1e5e5", 3},
+    };
+    for (const auto& c : cases) {
+        double value = -7.0;
+        EXPECT_EQ(read_decimal(value, c.text), c.length) << '"' << c.text << '"';
+        if (c.length == 0) {
+            EXPECT_EQ(value, -7.0) << "value written for \"" << c.text << '"';
+        }
+    }
+}
+
+TEST(DecimalValue, BoundariesOfTheDoubleRange)
+{
+    const char* cases[] = {
+        "0",  "-0",  "0.0e-999", "-0e999999999999999", "9007199254740991", "9007199254740992",
+        "9007199254740993",  // halfway between 2^53 and 2^53+2: ties to even
+        "9007199254740995", "9007199254740993.0000000000000000001", "18014398509481985",
+        "0.1", "0.3", "1e22", "1e23", "8.5e-22", "123456789012345678",
+        "2.2250738585072011e-308", "2.2250738585072012e-308", "2.2250738585072014e-308",
+        "4.9406564584124654e-324", "2.4703282292062327e-324", "2.4703282292062328e-324",
+        "1e-320", "-1e-320", "1e-324", "1e-400", "-1e-400", "1e-99999999999999999999",
+        "1.7976931348623157e308", "1.7976931348623158e308", "1.7976931348623159e308",
+        "1e309", "-1e309", "1e99999999999999999999", "0.00000000000000000000000000001e340",
+        "100000000000000000000000000000000000000e-350", "000000000000000000000000001.5",
+        ".0000000000000000000000001e25", "459309.2094", "-0.00001",
+    };
+    for (const char* text : cases) {
+        EXPECT_TRUE(reads_like_strtod(text));
+    }
+}
+
+TEST(DecimalValue, HugeIsInfiniteAndTinyIsSignedZero)
+{
+    const struct {
+        const char* text;
+        double value;
+    } cases[] = {
+        {"1e400", INFINITY},       {"-1e400", -INFINITY},  {"123456789e999999", INFINITY},
+        {"0.000001e-400", 0.0},    {"-1e-400", -0.0},      {"5000e-327", 4.94065645841246544e-324},
+    };
+    for (const auto& c : cases) {
+        double value = 0.0;
+        read_decimal(value, c.text);
+        EXPECT_TRUE(same_bits(c.text, value, c.value));
+    }
+}
+
+TEST(DecimalValue, ThousandDigitMantissas)
+{
+    std::string digits(1000, '3');
+    EXPECT_TRUE(reads_like_strtod(digits));
+    EXPECT_TRUE(reads_like_strtod("0." + digits));
+    EXPECT_TRUE(reads_like_strtod("1" + std::string(400, '0') + "e-400"));
+    EXPECT_TRUE(reads_like_strtod("0." + std::string(330, '0') + "1e10"));
+}
+
+// Exact midpoints between neighbouring doubles, and the decimals just either side of them: the cases a
+// reader that rounds twice gets wrong. A midpoint has 54 significant bits, so a long double holds it
+// exactly and printf can spell it out digit for digit.
+TEST(DecimalValue, HalfwayCasesAndTheirNeighbours)
+{
+    std::mt19937_64 random(53);
+    std::uniform_int_distribution<int> exponent(-1070, 1020);
+    int checked = 0;
+    for (int i = 0; i < 3000; ++i) {
+        const double low = std::ldexp(1.0 + std::ldexp(static_cast<double>(random() >> 12), -52), exponent(random));
+        const long double midpoint = (static_cast<long double>(low) + std::nextafter(low, INFINITY)) / 2;
+        char text[1200];
+        std::snprintf(text, sizeof text, "%.1100Le", midpoint);
+        std::string exact = text;
+        const std::size_t e = exact.find('e');
+        std::string mantissa = exact.substr(0, e);
+        while (mantissa.back() == '0') {
+            mantissa.pop_back();
+        }
+        const std::string suffix = exact.substr(e);
+        EXPECT_TRUE(reads_like_strtod(mantissa + suffix));
+        EXPECT_TRUE(reads_like_strtod(mantissa + "000001" + suffix));
+        std::string below = mantissa;
+        below.back() = static_cast<char>(below.back() - 1);  // the last digit of an exact midpoint is 5
+        EXPECT_TRUE(reads_like_strtod(below + "9999" + suffix));
+        ++checked;
+    }
+    EXPECT_EQ(checked, 3000);
+}
+
+TEST(DecimalValue, RandomDecimalsAgreeWithStrtod)
+{
+    std::mt19937_64 random(1992);
+    std::uniform_int_distribution<int> digit_count(1, 24);
+    std::uniform_int_distribution<int> digit(0, 9);
+    std::uniform_int_distribution<int> exponent(-340, 330);
+    std::uniform_int_distribution<int> coin(0, 3);
+    for (int i = 0; i < 200000; ++i) {
+        std::string text;
+        if (coin(random) == 0) {
+            text += '-';
+        }
+        const int count = digit_count(random);
+        const int point = std::uniform_int_distribution<int>(0, count)(random);
+        for (int k = 0; k < count; ++k) {
+            if (k == point) {
+                text += '.';
+            }
+            text += static_cast<char>('0' + digit(random));
+        }
+        if (coin(random) != 0) {
+            text += 'e' + std::to_string(coin(random) == 0 ? exponent(random) : exponent(random) / 20);
+        }
+        ASSERT_TRUE(reads_like_strtod(text));
+    }
+}
+
+}  // namespace

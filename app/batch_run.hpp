@@ -1,0 +1,20 @@
+// The conversion of a whole input stream, line by line, into result lines and messages.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+namespace zelmor {
+
+// Statuses of convert_stream.
+inline constexpr int kRunComplete = 0;     // every line was read and handled
+inline constexpr int kRunReadFailed = 1;   // reading the input failed; the lines before were handled
+inline constexpr int kRunWriteFailed = 2;  // writing a result failed; the run stopped there
+
+// Reads every physical line of `input`, converts each point with a "W" or "P" tag to the other system,
+// writes one result line per converted point to `results` (handed to the file, not closed) and prints a
+// message naming the line on `console` for every line that does not convert. `lines_read` is the number
+// of physical lines handled, also when the run stops early. The banner and summary are not printed here.
+int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* results, std::FILE* console);
+
+}  // namespace zelmor

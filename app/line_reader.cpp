@@ -1,0 +1,102 @@
+#include "line_reader.hpp"
+
+#include <cstring>
+
+namespace zelmor {
+namespace {
+
+// Reads more bytes after `end`; false when the read failed.
+bool fill(LineReader& reader)
+{
+    const std::size_t count =
+        std::fread(reader.data + reader.end, 1, reader.capacity - reader.end, reader.file);
+    reader.end += count;
+    if (count == 0) {
+        if (std::ferror(reader.file)) {
+            return false;
+        }
+        reader.at_end_of_file = true;
+    }
+    return true;
+}
+
+// Moves the unread bytes to the start of the buffer, making room behind them.
+void compact(LineReader& reader)
+{
+    const std::size_t unread = reader.end - reader.begin;
+    if (reader.begin != 0) {
+        std::memmove(reader.data, reader.data + reader.begin, unread);
+    }
+    reader.begin = 0;
+    reader.end = unread;
+}
+
+// Throws bytes away up to and including the next "\n"; false when a read failed.
+bool skip_rest_of_line(LineReader& reader)
+{
+    for (;;) {
+        const void* found = std::memchr(reader.data + reader.begin, '\n', reader.end - reader.begin);
+        if (found != nullptr) {
+            reader.begin = static_cast<std::size_t>(static_cast<const char*>(found) - reader.data) + 1;
+            reader.skipping = false;
+            return true;
+        }
+        reader.begin = 0;
+        reader.end = 0;
+        if (reader.at_end_of_file) {
+            reader.skipping = false;
+            return true;
+        }
+        if (!fill(reader)) {
+            return false;
+        }
+    }
+}
+
+}  // namespace
+
+LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity)
+{
+    return LineReader{file, data, capacity, 0, 0, false, false};
+}
+
+int next_line(std::string_view& line, bool& cut, LineReader& reader)
+{
+    if (reader.skipping && !skip_rest_of_line(reader)) {
+        return kReadFailed;
+    }
+    for (;;) {
+        char* start = reader.data + reader.begin;
+        const std::size_t unread = reader.end - reader.begin;
+        const void* found = std::memchr(start, '\n', unread);
+        if (found != nullptr) {
+            const char* newline = static_cast<const char*>(found);
+            line = std::string_view(start, static_cast<std::size_t>(newline - start));
+            cut = false;
+            reader.begin += line.size() + 1;
+            return kLineRead;
+        }
+        if (reader.at_end_of_file) {
+            if (unread == 0) {
+                return kNoMoreLines;
+            }
+            line = std::string_view(start, unread);  // the last line has no "\n"
+            cut = false;
+            reader.begin = reader.end;
+            return kLineRead;
+        }
+        if (unread == reader.capacity) {
+            line = std::string_view(start, unread);
+            cut = true;
+            reader.begin = reader.end;
+            reader.skipping = true;
+            return kLineRead;
+        }
+        compact(reader);
+        if (!fill(reader)) {
+            return kReadFailed;
+        }
+    }
+}
+
+}  // namespace zelmor

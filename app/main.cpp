@@ -1,0 +1,72 @@
+// zelmor: converts the points of "dane.txt" between WGS84 geodetic coordinates and the PUWG 1992 grid,
+// writing the converted points to "wyniki.txt" and a word about every other line to standard output.
+#include <cstdint>
+#include <cstdio>
+
+#include "batch_run.hpp"
+#include "messages.hpp"
+#include "process_guards.hpp"
+
+namespace {
+
+using namespace zelmor;
+
+constexpr int kExitSuccess = 0;  // the whole input was converted and reported
+constexpr int kExitFailure = 1;  // a file could not be opened, read or written, or the console failed
+constexpr std::size_t kConsoleBufferSize = std::size_t{1} << 16;  // bytes of standard output buffering
+
+// The exit status, made a failure when anything written to standard output did not arrive.
+int finish(int status, bool console_open)
+{
+    const bool console_failed = std::fflush(stdout) != 0 || std::ferror(stdout) != 0 || !console_open;
+    return console_failed ? kExitFailure : status;
+}
+
+// Runs the conversion of the open files and reports its end; returns the exit status.
+int convert_files(std::FILE* input, std::FILE* results)
+{
+    std::uint64_t lines_read = 0;
+    int status = convert_stream(lines_read, input, results, stdout);
+    if (std::fclose(results) != 0 && status == kRunComplete) {
+        status = kRunWriteFailed;
+    }
+    std::fclose(input);
+    if (status == kRunReadFailed) {
+        print_text(stdout, kInputNotRead);
+        return kExitFailure;
+    }
+    if (status == kRunWriteFailed) {
+        print_text(stdout, kOutputNotWritten);
+        return kExitFailure;
+    }
+    print_summary(stdout, lines_read);
+    return kExitSuccess;
+}
+
+}  // namespace
+
+int main()
+{
+    const bool console_open = prepare_process();
+    static char console_buffer[kConsoleBufferSize];
+    std::setvbuf(stdout, console_buffer, _IOFBF, sizeof console_buffer);
+    print_text(stdout, kBanner);
+    std::fflush(stdout);
+
+    std::FILE* input = std::fopen(kInputFileName, "rb");
+    if (input == nullptr) {
+        print_text(stdout, kInputMissing);
+        return finish(kExitFailure, console_open);
+    }
+    // A "wyniki.txt" that is a link to "dane.txt" would be emptied before a line was read.
+    std::FILE* results = is_same_file(input, kOutputFileName) ? nullptr : std::fopen(kOutputFileName, "wb");
+    if (results == nullptr) {
+        std::fclose(input);
+        print_text(stdout, kOutputNotCreated);
+        return finish(kExitFailure, console_open);
+    }
+    // Both files move in large blocks of the program's own; stdio buffering would only copy them again.
+    std::setvbuf(input, nullptr, _IONBF, 0);
+    std::setvbuf(results, nullptr, _IONBF, 0);
+    return finish(convert_files(input, results), console_open);
+}

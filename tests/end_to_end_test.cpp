@@ -1,0 +1,164 @@
+// The whole program as a user runs it: "dane.txt" in, "wyniki.txt" and messages out, and the exit status.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "program_run.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace zelmor_test;
+
+const std::string kFormat = ": nieprawidlowy format danych\n";
+const std::string kTag =
+    ": nieprawidlowy oznaczenie ukladu wspolrzednych (dozwolone: W - WGS84, P - PUWG92)\n";
+const std::string kRange = ": wspolrzedne poza dopuszczalnym zakresem\n";
+
+std::string problem(int line, const std::string& what)
+{
+    return "dane.txt: wiersz " + std::to_string(line) + what;
+}
+
+std::string summary(long long lines)
+{
+    return "Wczytano " + std::to_string(lines) + " wierszy z pliku dane.txt\n";
+}
+
+struct Case {
+    std::string name;
+    std::string input;                 // content of dane.txt
+    std::vector<std::string> results;  // lines of wyniki.txt
+    std::string messages;              // standard output between the banner and the summary
+    long long lines;                   // the count in the summary
+};
+
+void expect_run(const Case& c)
+{
+    ScratchDirectory scratch;
+    write_file(scratch.path / "dane.txt", c.input);
+    const ProgramRun run = run_program(scratch.path);
+    EXPECT_EQ(run.exit_status, 0) << c.name;
+    EXPECT_EQ(run.console, kBanner + c.messages + summary(c.lines)) << c.name;
+    EXPECT_EQ(read_file(scratch.path / "wyniki.txt"), result_lines(c.results)) << c.name;
+}
+
+TEST(EndToEnd, EachLineOfTheDescribedBehaviour)
+{
+    const Case cases[] = {
+        {"forward", "W 52 19\n", {"P 459309.2094 500000.0000"}, "", 1},
+        {"inverse", "P 459309.2094 500000\n", {"W 52.0000 19.0000"}, "", 1},
+        {"far grid point", "P 0 0\n", {"W 47.6737 12.3357"}, "", 1},
+        {"tag touches number", "W52 19\n", {"P 459309.2094 500000.0000"}, "", 1},
+        {"blanks before tag", "  \t W 52 19\n", {"P 459309.2094 500000.0000"}, "", 1},
+        {"more text", "W 52 19 Warszawa, punkt 7\n", {"P 459309.2094 500000.0000"}, "", 1},
+        {"decimal comma", "W 52,5 19\n", {}, problem(1, kFormat), 1},
+        {"lower-case tag", "w 52 19\n", {}, problem(1, kTag), 1},
+        {"format before tag", "X 1\n", {}, problem(1, kFormat), 1},
+        {"unknown tag", "X 1 2\n", {}, problem(1, kTag), 1},
+        {"south of the area", "W 47 19\n", {}, problem(1, kRange), 1},
+        {"east of the area", "W 52 30\n", {}, problem(1, kRange), 1},
+        {"empty line", "\n", {}, problem(1, kFormat), 1},
+        {"blanks only", "   \t\n", {}, problem(1, kFormat), 1},
+    };
+    for (const auto& c : cases) {
+        expect_run(c);
+    }
+}
+
+TEST(EndToEnd, WholeFiles)
+{
+    const std::string long_tail(5000, 'x');
+    const std::string padding_1023(1023 - 7, ' ');  // makes "W 52 19" plus blanks exactly 1023 characters
+    const Case cases[] = {
+        {"empty file", "", {}, "", 0},
+        {"three lines", "W 52 19\nW 52 21\nP 500000 500000\n",
+         {"P 459309.2094 500000.0000", "P 461197.2429 637253.1611", "W 52.3659 19.0000"}, "", 3},
+        {"no final newline", "W 52 19\nW 52 21\nP 500000 500000",
+         {"P 459309.2094 500000.0000", "P 461197.2429 637253.1611", "W 52.3659 19.0000"}, "", 3},
+        {"CRLF line ends", "W 52 19\r\nX 1\r\nP 0 0\r\n", {"P 459309.2094 500000.0000", "W 47.6737 12.3357"},
+         problem(2, kFormat), 3},
+        {"blank and rejected lines are counted", "\nW 52 19\n\n  \nw 1 2\nW 56 25\n",
+         {"P 459309.2094 500000.0000", "P 920468.8873 873837.7994"},
+         problem(1, kFormat) + problem(3, kFormat) + problem(4, kFormat) + problem(5, kTag), 6},
+        {"a long line is one line", "W 52 19 " + long_tail + "\nP 0 0\n",
+         {"P 459309.2094 500000.0000", "W 47.6737 12.3357"}, "", 2},
+        {"a line of exactly 1023 characters", "W 52 19" + padding_1023 + "\nX 1\n",
+         {"P 459309.2094 500000.0000"}, problem(2, kFormat), 2},
+        {"a long line that is not a point", long_tail + "\nW 52 19\n", {"P 459309.2094 500000.0000"},
+         problem(1, kFormat), 2},
+        {"a grid point too far out for the formulas", "P 1e300 0\nW 1e400 19\n", {},
+         problem(1, kRange) + problem(2, kRange), 2},
+        {"number words and hexadecimal forms", "W nan 19\nP 1 inf\nW 0x34 0x13\nW 52 19\n",
+         {"P 459309.2094 500000.0000"}, problem(1, kFormat) + problem(2, kFormat) + problem(3, kFormat), 4},
+    };
+    for (const auto& c : cases) {
+        expect_run(c);
+    }
+}
+
+TEST(EndToEnd, MissingInputLeavesAnExistingResultsFileAlone)
+{
+    ScratchDirectory scratch;
+    write_file(scratch.path / "wyniki.txt", "P 1.0000 2.0000\n");
+    const ProgramRun run = run_program(scratch.path);
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.console, kBanner + "Blad: nie znaleziono pliku dane.txt\n");
+    EXPECT_EQ(read_file(scratch.path / "wyniki.txt"), "P 1.0000 2.0000\n");
+}
+
+TEST(EndToEnd, ResultsFileThatCannotBeCreated)
+{
+    ScratchDirectory scratch;
+    write_file(scratch.path / "dane.txt", "W 52 19\n");
+    fs::create_directory(scratch.path / "wyniki.txt");
+    const ProgramRun run = run_program(scratch.path);
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.console, kBanner + "Blad: nie mozna utworzyc pliku wyniki.txt\n");
+}
+
+TEST(EndToEnd, ResultsFileThatIsTheInputIsNotEmptied)
+{
+    if (!program_is_native()) {
+        GTEST_SKIP() << "symbolic links are a native matter";
+    }
+    ScratchDirectory scratch;
+    write_file(scratch.path / "dane.txt", "W 52 19\n");
+    fs::create_symlink("dane.txt", scratch.path / "wyniki.txt");
+    const ProgramRun run = run_program(scratch.path);
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.console, kBanner + "Blad: nie mozna utworzyc pliku wyniki.txt\n");
+    EXPECT_EQ(read_file(scratch.path / "dane.txt"), "W 52 19\n");
+}
+
+TEST(EndToEnd, FullDiskIsReportedAndFails)
+{
+    if (!program_is_native()) {
+        GTEST_SKIP() << "/dev/full is a native device";
+    }
+    ScratchDirectory scratch;
+    write_file(scratch.path / "dane.txt", "W 52 19\nX 1\n");
+    fs::create_symlink("/dev/full", scratch.path / "wyniki.txt");
+    const ProgramRun run = run_program(scratch.path);
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.console, kBanner + problem(2, kFormat) + "Blad: nie mozna zapisac pliku wyniki.txt\n");
+}
+
+TEST(EndToEnd, InputThatIsADirectoryIsAReadErrorNotAnEmptyFile)
+{
+    ScratchDirectory scratch;
+    fs::create_directory(scratch.path / "dane.txt");
+    const ProgramRun run = run_program(scratch.path);
+    EXPECT_EQ(run.exit_status, 1);
+    const bool opened = run.console == kBanner + "Blad: nie mozna odczytac pliku dane.txt\n";
+    // Where the system refuses to open a directory at all, it is simply not found.
+    const bool refused = run.console == kBanner + "Blad: nie znaleziono pliku dane.txt\n";
+    EXPECT_TRUE(opened || refused) << run.console;
+    if (program_is_native()) {
+        EXPECT_TRUE(opened) << run.console;
+    }
+}
+
+}  // namespace

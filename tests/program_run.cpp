@@ -1,0 +1,163 @@
+#include "program_run.hpp"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace zelmor_test {
+
+const std::string kBanner =
+    "ZELMOR wersja 1.0\n"
+    "Program do konwersji wspolrzednych miedzy ukladami WGS84 a PUWG92\n"
+    "Dane pobierane sa z pliku dane.txt\n"
+    "Wyniki konwersji zapisywane sa do pliku wyniki.txt\n"
+    "\n";
+
+namespace {
+
+// The command that runs the program: ZELMOR_TEST_COMMAND (words separated by blanks) when set, for
+// instance an emulator and a cross-built program; otherwise the program built with these tests.
+std::vector<std::string> program_command()
+{
+    std::vector<std::string> words;
+    if (const char* command = std::getenv("ZELMOR_TEST_COMMAND"); command != nullptr && *command != '\0') {
+        std::istringstream split(command);
+        for (std::string word; split >> word;) {
+            words.push_back(word);
+        }
+        return words;
+    }
+    return {ZELMOR_PROGRAM};
+}
+
+[[noreturn]] void start_child(const std::filesystem::path& directory, const RunOptions& options, int output_fd)
+{
+    if (chdir(directory.c_str()) != 0) {
+        _exit(127);
+    }
+    const int null_input = open("/dev/null", O_RDONLY);
+    dup2(null_input, STDIN_FILENO);
+    if (options.console == Console::kCaptured) {
+        dup2(output_fd, STDOUT_FILENO);
+    } else if (options.console == Console::kFull) {
+        const int full = open("/dev/full", O_WRONLY);
+        dup2(full, STDOUT_FILENO);
+    } else {
+        close(STDOUT_FILENO);
+    }
+    if (options.file_size_limit >= 0) {
+        const rlimit limit{static_cast<rlim_t>(options.file_size_limit), static_cast<rlim_t>(options.file_size_limit)};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    for (int fd = 3; fd < 256; ++fd) {
+        close(fd);
+    }
+    const std::vector<std::string> command = program_command();
+    std::vector<char*> argv;
+    for (const auto& word : command) {
+        argv.push_back(const_cast<char*>(word.c_str()));
+    }
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+}
+
+}  // namespace
+
+ScratchDirectory::ScratchDirectory()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "zelmor-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot make a scratch directory");
+    }
+    path = pattern;
+}
+
+ScratchDirectory::~ScratchDirectory()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+}
+
+ProgramRun run_program(const std::filesystem::path& directory, const RunOptions& options)
+{
+    int pipe_fds[2];
+    if (pipe(pipe_fds) != 0) {
+        throw std::runtime_error("cannot make a pipe");
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipe_fds[0]);
+        start_child(directory, options, pipe_fds[1]);
+    }
+    close(pipe_fds[1]);
+    ProgramRun run;
+    char chunk[1 << 16];
+    for (;;) {
+        const ssize_t count = read(pipe_fds[0], chunk, sizeof chunk);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            break;
+        }
+        if (options.console_sink) {
+            options.console_sink(std::string_view(chunk, static_cast<std::size_t>(count)));
+        } else {
+            run.console.append(chunk, static_cast<std::size_t>(count));
+        }
+    }
+    close(pipe_fds[0]);
+    int status = 0;
+    rusage usage{};
+    while (wait4(child, &status, 0, &usage) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status)) {
+        run.exit_status = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        run.signal = WTERMSIG(status);
+    }
+    run.peak_rss_kib = usage.ru_maxrss;
+    return run;
+}
+
+bool program_is_native()
+{
+    const char* command = std::getenv("ZELMOR_TEST_COMMAND");
+    return command == nullptr || *command == '\0';
+}
+
+void write_file(const std::filesystem::path& path, std::string_view content)
+{
+    std::ofstream file(path, std::ios::binary);
+    file.write(content.data(), static_cast<std::streamsize>(content.size()));
+}
+
+std::string read_file(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
+std::string result_lines(const std::vector<std::string>& lines)
+{
+    // ZELMOR_TEST_LINE_END=crlf: the program under test writes text files the Windows way.
+    const char* line_end = std::getenv("ZELMOR_TEST_LINE_END");
+    const std::string ending = line_end != nullptr && std::string(line_end) == "crlf" ? "\r\n" : "\n";
+    std::string joined;
+    for (const auto& line : lines) {
+        joined += line + ending;
+    }
+    return joined;
+}
+
+}  // namespace zelmor_test

@@ -1,0 +1,55 @@
+// Running the built program as a user would: in a directory of its own, with its standard output
+// captured, closed or full, and reading back what it left.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelmor_test {
+
+// What standard output is when the program starts.
+enum class Console { kCaptured, kClosed, kFull };
+
+struct RunOptions {
+    Console console = Console::kCaptured;
+    long long file_size_limit = -1;  // bytes a file may grow to (RLIMIT_FSIZE), or -1 for none
+    // When set, captured output is handed over piece by piece instead of being kept.
+    std::function<void(std::string_view)> console_sink;
+};
+
+struct ProgramRun {
+    int exit_status = -1;     // -1 when the program did not exit by itself
+    int signal = 0;           // the signal that ended it, if any
+    std::string console;      // what it wrote to standard output
+    long peak_rss_kib = 0;    // its largest resident set, KiB
+};
+
+// A fresh empty directory, removed with everything in it when the object goes.
+struct ScratchDirectory {
+    ScratchDirectory();
+    ~ScratchDirectory();
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+    std::filesystem::path path;
+};
+
+// Runs the program under test in `directory` and waits for it.
+ProgramRun run_program(const std::filesystem::path& directory, const RunOptions& options = {});
+
+// True when the program under test is the native build (not, for instance, a Windows build run by an
+// emulator), so that its memory and the platform's special files can be observed.
+bool program_is_native();
+
+void write_file(const std::filesystem::path& path, std::string_view content);
+std::string read_file(const std::filesystem::path& path);
+
+// The result lines as the program writes them: each followed by the platform's line ending.
+std::string result_lines(const std::vector<std::string>& lines);
+
+// The four banner lines and the empty line that begin every run.
+extern const std::string kBanner;
+
+}  // namespace zelmor_test

@@ -81,6 +81,53 @@ TEST(FixedFormat, RandomDoublesOfEveryMagnitude)
     }
 }
 
+std::string printed_pair(double first, double second)
+{
+    return printed(first) + " " + printed(second);
+}
+
+::testing::AssertionResult pair_prints_like_printf(double first, double second)
+{
+    char text[2 * zelmor::kMaxFixed4Length + 1];
+    const std::string got(text, zelmor::format_fixed4_pair(text, first, second));
+    const std::string expected = printed_pair(first, second);
+    if (got == expected) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << std::hexfloat << first << ", " << second << ": \"" << got
+                                         << "\", printf gives \"" << expected << '"';
+}
+
+// Every value of a four-digit group, in each of the three groups a number is spelled in (the two halves
+// of the whole part and the decimals), for the first and for the second number of a pair.
+TEST(FixedFormatPair, EveryFourDigitGroupInEveryPlace)
+{
+    for (int group = 0; group < 10000; ++group) {
+        const double decimals = 1.0 + group / 10000.0;                       // 1.gggg
+        const double low_half = group + 0.5;                                 // gggg.5000
+        const double high_half = group * 10000.0 + 1234.0625;                // gggg1234.0625
+        ASSERT_TRUE(pair_prints_like_printf(decimals, high_half));
+        ASSERT_TRUE(pair_prints_like_printf(low_half, decimals));
+        ASSERT_TRUE(pair_prints_like_printf(high_half, low_half));
+    }
+}
+
+TEST(FixedFormatPair, RandomPairsOfEveryKind)
+{
+    std::mt19937_64 random(1994);
+    std::uniform_real_distribution<double> metres(-1e7, 1e7);
+    std::uniform_real_distribution<double> degrees(-180.0, 180.0);
+    const double specials[] = {0.0, -0.0, 1e-5, -0.00005, 0.03125, 67108863.99995, 67108864.0, 99999999.99995,
+                               1e8, 1e15, 1e300, DBL_TRUE_MIN, 0x1p-11, -0x1p-12};
+    for (int i = 0; i < 200000; ++i) {
+        ASSERT_TRUE(pair_prints_like_printf(metres(random), metres(random)));
+        ASSERT_TRUE(pair_prints_like_printf(degrees(random), degrees(random)));
+        const double special = specials[random() % std::size(specials)];
+        ASSERT_TRUE(pair_prints_like_printf(special, metres(random)));
+        ASSERT_TRUE(pair_prints_like_printf(degrees(random), special));
+    }
+}
+
 TEST(ResultLine, TagAndTwoNumbersOnALine)
 {
     char text[zelmor::kMaxResultLineLength];

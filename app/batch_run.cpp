@@ -1,6 +1,7 @@
 #include "batch_run.hpp"
 
 #include <cmath>
+#include <cstdint>
 #include <memory>
 #include <string_view>
 
@@ -15,50 +16,119 @@
 namespace zelmor {
 namespace {
 
-// Input block, bytes: any line up to this length is read whole; longer ones are cut to it.
-constexpr std::size_t kInputBlockSize = std::size_t{1} << 20;
+// Input block, bytes: any line up to this length is read whole, longer ones are cut to it (so a line
+// whose numbers end within its first 64 KiB is always read right). Small enough to stay in the
+// processor's second-level cache between the copy from the file and the scan.
+constexpr std::size_t kInputBlockSize = std::size_t{1} << 17;
 // Output block, bytes: result lines are written to the file in pieces of about this size.
 constexpr std::size_t kOutputBlockSize = std::size_t{1} << 18;
+// Lines handled together: all are scanned, then all converted, then all written, so that each of the
+// loops stays small and hot (the conversions alone are most of the work).
+constexpr std::size_t kBatchLines = 512;
 
-// Converts one point to the other system. Returns the tag of the result, or 0 when the point has no
-// finite result (outside the accepted area, or a grid point too far out for the formulas).
-char convert_point(double& first, double& second, const PointRecord& point)
+// What became of one line. The tag of a converted point is that of its result system.
+enum Outcome : char {
+    kConvertedToGrid = 'P',
+    kConvertedToGeodetic = 'W',
+    kFormatProblem = 'f',
+    kTagProblem = 't',
+    kRangeProblem = 'r',
+};
+
+struct LineResult {
+    PointRecord point;  // as scanned; then the converted coordinates
+    char outcome;
+};
+
+// Scans one line into what it holds: a point to convert, or a problem.
+void scan_into(LineResult& result, std::string_view line, bool cut)
 {
-    if (point.tag == 'P') {
-        grid_to_geodetic(first, second, point.first, point.second);
-        return std::isfinite(first) && std::isfinite(second) ? 'W' : 0;
+    if (scan_line(result.point, line, cut) != kPointItems) {
+        result.outcome = kFormatProblem;
+    } else if (result.point.tag == 'W') {
+        result.outcome = kConvertedToGrid;
+    } else if (result.point.tag == 'P') {
+        result.outcome = kConvertedToGeodetic;
+    } else {
+        result.outcome = kTagProblem;
     }
-    if (geodetic_to_grid(first, second, point.first, point.second) != kConverted) {
-        return 0;
-    }
-    return std::isfinite(first) && std::isfinite(second) ? 'P' : 0;
 }
 
-// Handles one line: a result line into `block`, or a message on `console`. False when `block` had to
-// be written out and the write failed.
-bool handle_line(OutputBlock& block, std::FILE* console, std::uint64_t line_number, std::string_view line,
-                 bool cut)
+// A batch of lines: what each holds, and which of them are points of each system, listed apart so that
+// each direction is converted in a loop of its own (on mixed input, a branch on the system in one loop
+// would be a coin toss for the processor's predictor).
+struct Batch {
+    LineResult lines[kBatchLines];
+    std::uint32_t geodetic[kBatchLines];  // lines holding a "W" point
+    std::uint32_t grid[kBatchLines];      // lines holding a "P" point
+    std::size_t count;
+    std::size_t geodetic_count;
+    std::size_t grid_count;
+};
+
+void add_line(Batch& batch, std::string_view line, bool cut)
 {
-    PointRecord point{};
-    if (scan_line(point, line, cut) != kPointItems) {
+    const auto index = static_cast<std::uint32_t>(batch.count++);
+    LineResult& result = batch.lines[index];
+    scan_into(result, line, cut);
+    batch.geodetic[batch.geodetic_count] = index;
+    batch.geodetic_count += result.outcome == kConvertedToGrid;
+    batch.grid[batch.grid_count] = index;
+    batch.grid_count += result.outcome == kConvertedToGeodetic;
+}
+
+// A converted point takes the place of the input; one without a finite result (outside the accepted
+// area, or a grid point too far out for the formulas) becomes a range problem.
+void store_result(LineResult& result, int status, double first, double second)
+{
+    if (status == kConverted && std::isfinite(first) && std::isfinite(second)) {
+        result.point.first = first;
+        result.point.second = second;
+    } else {
+        result.outcome = kRangeProblem;
+    }
+}
+
+void convert_batch(Batch& batch)
+{
+    for (std::size_t i = 0; i < batch.geodetic_count; ++i) {
+        LineResult& result = batch.lines[batch.geodetic[i]];
+        double x = 0.0;
+        double y = 0.0;
+        const int status = geodetic_to_grid(x, y, result.point.first, result.point.second);
+        store_result(result, status, x, y);
+    }
+    for (std::size_t i = 0; i < batch.grid_count; ++i) {
+        LineResult& result = batch.lines[batch.grid[i]];
+        double latitude = 0.0;
+        double longitude = 0.0;
+        const int status = grid_to_geodetic(latitude, longitude, result.point.first, result.point.second);
+        store_result(result, status, latitude, longitude);
+    }
+}
+
+// Writes the outcome of one line: a result line into `block` or a message on `console`. False when
+// `block` had to be written out and the write failed.
+bool write_outcome(OutputBlock& block, std::FILE* console, std::uint64_t line_number, const LineResult& result)
+{
+    switch (result.outcome) {
+    case kFormatProblem:
         print_line_problem(console, line_number, kBadFormat);
         return true;
-    }
-    if (point.tag != 'W' && point.tag != 'P') {
+    case kTagProblem:
         print_line_problem(console, line_number, kBadTag);
         return true;
-    }
-    double first = 0.0;
-    double second = 0.0;
-    const char tag = convert_point(first, second, point);
-    if (tag == 0) {
+    case kRangeProblem:
         print_line_problem(console, line_number, kOutOfRange);
         return true;
+    default:
+        break;
     }
     if (block.capacity - block.used < kMaxResultLineLength && !flush_block(block)) {
         return false;
     }
-    block.used += format_result_line(block.data + block.used, tag, first, second);
+    block.used += format_result_line(block.data + block.used, result.outcome, result.point.first,
+                                     result.point.second);
     return true;
 }
 
@@ -66,26 +136,32 @@ bool handle_line(OutputBlock& block, std::FILE* console, std::uint64_t line_numb
 
 int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* results, std::FILE* console)
 {
-    const auto input_data = std::make_unique_for_overwrite<char[]>(kInputBlockSize);
+    const auto input_data = std::make_unique_for_overwrite<char[]>(kInputBlockSize + kReadPadding);
     const auto output_data = std::make_unique_for_overwrite<char[]>(kOutputBlockSize);
+    const auto batch = std::make_unique_for_overwrite<Batch>();
     LineReader reader = make_line_reader(input, input_data.get(), kInputBlockSize);
     OutputBlock block{results, output_data.get(), kOutputBlockSize, 0};
 
     lines_read = 0;
-    int status = kRunComplete;
-    for (;;) {
+    int read = kLineRead;
+    while (read == kLineRead) {
+        batch->count = 0;
+        batch->geodetic_count = 0;
+        batch->grid_count = 0;
         std::string_view line;
         bool cut = false;
-        const int read = next_line(line, cut, reader);
-        if (read != kLineRead) {
-            status = read == kNoMoreLines ? kRunComplete : kRunReadFailed;
-            break;
+        while (batch->count < kBatchLines && (read = next_line(line, cut, reader)) == kLineRead) {
+            add_line(*batch, line, cut);
         }
-        ++lines_read;
-        if (!handle_line(block, console, lines_read, line, cut)) {
-            return kRunWriteFailed;
+        convert_batch(*batch);
+        for (std::size_t i = 0; i < batch->count; ++i) {
+            ++lines_read;
+            if (!write_outcome(block, console, lines_read, batch->lines[i])) {
+                return kRunWriteFailed;
+            }
         }
     }
+    int status = read == kNoMoreLines ? kRunComplete : kRunReadFailed;
     // What was converted before a read failure is kept, so it is written out too.
     if ((!flush_block(block) || std::fflush(results) != 0) && status == kRunComplete) {
         status = kRunWriteFailed;

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "byte_window.hpp"
+
 namespace zelmor {
 
 // Reads the number at the start of `text`: an optional sign, digits with an optional "." fraction (at
@@ -14,7 +16,7 @@ namespace zelmor {
 //
 // Not numbers: number words ("nan", "inf"), and hexadecimal forms ("0x1p3"), which some readers accept.
 // Returns the number of characters used, or 0 when `text` does not start with a number (then `value` is
-// untouched).
+// untouched). `text` must be followed by kReadPadding readable bytes.
 std::size_t read_decimal(double& value, std::string_view text);
 
 }  // namespace zelmor

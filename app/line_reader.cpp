@@ -11,6 +11,9 @@ bool fill(LineReader& reader)
     const std::size_t count =
         std::fread(reader.data + reader.end, 1, reader.capacity - reader.end, reader.file);
     reader.end += count;
+    // The bytes after the data are defined, so that loading them past a line's end reads no stale
+    // or uninitialised memory.
+    std::memset(reader.data + reader.end, 0, kReadPadding);
     if (count == 0) {
         if (std::ferror(reader.file)) {
             return false;
@@ -57,10 +60,11 @@ bool skip_rest_of_line(LineReader& reader)
 
 LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity)
 {
+    std::memset(data, 0, kReadPadding);
     return LineReader{file, data, capacity, 0, 0, false, false};
 }
 
-int next_line(std::string_view& line, bool& cut, LineReader& reader)
+int next_line_slowly(std::string_view& line, bool& cut, LineReader& reader)
 {
     if (reader.skipping && !skip_rest_of_line(reader)) {
         return kReadFailed;

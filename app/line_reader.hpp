@@ -1,15 +1,21 @@
 // Physical lines of a text file, read in large blocks and handed out in place.
 #pragma once
 
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string_view>
 
+#include "byte_window.hpp"
+
 namespace zelmor {
 
-// A reader over `file` using the caller's buffer `data` of `capacity` bytes. Lines are separated by
-// "\n"; a last line without one still counts. A line longer than the buffer is handed out once, cut to
-// its first `capacity` bytes, and the rest of it is skipped: memory never grows with line length.
+// A reader over `file` using the caller's buffer `data` of `capacity` bytes and kReadPadding more.
+// Lines are separated by "\n"; a last line without one still counts. A line longer than the buffer is
+// handed out once, cut to its first `capacity` bytes, and the rest of it is skipped: memory never grows
+// with line length. Every line handed out is followed by kReadPadding readable bytes, as the scanner
+// needs.
 struct LineReader {
     std::FILE* file;
     char* data;
@@ -27,8 +33,27 @@ inline constexpr int kLineRead = 0;     // `line` holds the next line, without i
 inline constexpr int kNoMoreLines = 1;  // the file is exhausted
 inline constexpr int kReadFailed = 2;   // the file could not be read (this is not the end of it)
 
+// The next physical line, by the general way: reading more of the file when needed.
+int next_line_slowly(std::string_view& line, bool& cut, LineReader& reader);
+
 // The next physical line. `line` points into the reader's buffer and stays valid until the next call;
-// `cut` is true when it is only the start of a line longer than the buffer.
-int next_line(std::string_view& line, bool& cut, LineReader& reader);
+// `cut` is true when it is only the start of a line longer than the buffer. Inline for the common case
+// of a short line already in the buffer: its newline is then found in one look at its first 32 bytes.
+inline int next_line(std::string_view& line, bool& cut, LineReader& reader)
+{
+    const std::size_t unread = reader.end - reader.begin;
+    if (!reader.skipping && unread >= kWindowBytes) {
+        const char* start = reader.data + reader.begin;
+        const std::uint32_t newlines = window_bytes_equal(start, '\n');
+        if (newlines != 0) {
+            const auto length = static_cast<std::size_t>(std::countr_zero(newlines));
+            line = std::string_view(start, length);
+            cut = false;
+            reader.begin += length + 1;
+            return kLineRead;
+        }
+    }
+    return next_line_slowly(line, cut, reader);
+}
 
 }  // namespace zelmor

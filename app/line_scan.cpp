@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "decimal_number.hpp"
+#include "simple_line_scan.hpp"
 
 namespace zelmor {
 namespace {
@@ -25,6 +26,9 @@ std::size_t skip_blanks(std::string_view line, std::size_t at)
 
 int scan_line(PointRecord& record, std::string_view line, bool cut)
 {
+    if (!cut && scan_simple_line(record, line)) {
+        return kPointItems;
+    }
     std::size_t at = skip_blanks(line, 0);
     if (at == line.size() || line[at] == '\0') {
         return 0;

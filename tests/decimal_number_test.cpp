@@ -12,9 +12,16 @@
 #include <random>
 #include <string>
 
+#include "padded_text.hpp"
+
 namespace {
 
-using zelmor::read_decimal;
+// The reader under test, given its padding.
+std::size_t read_padded(double& value, std::string_view text)
+{
+    std::string storage;
+    return zelmor::read_decimal(value, zelmor_test::padded(storage, text));
+}
 
 // Same double, bit for bit (tells -0.0 from 0.0).
 ::testing::AssertionResult same_bits(const std::string& text, double got, double expected)
@@ -30,7 +37,7 @@ using zelmor::read_decimal;
 ::testing::AssertionResult reads_like_strtod(const std::string& text)
 {
     double value = 0.0;
-    const std::size_t used = read_decimal(value, text);
+    const std::size_t used = read_padded(value, text);
     if (used != text.size()) {
         return ::testing::AssertionFailure() << "\"" << text << "\": used " << used << " characters";
     }
@@ -39,8 +46,9 @@ using zelmor::read_decimal;
 
 TEST(DecimalExtent, TheLongestPrefixThatIsANumber)
 {
+    using namespace std::string_literals;
     const struct {
-        const char* text;
+        std::string text;
         std::size_t length;
     } cases[] = {
         {"52", 2},        {"-52.5", 5},     {"+.5", 3},         {"5.", 2},          {".", 0},
@@ -48,11 +56,12 @@ TEST(DecimalExtent, TheLongestPrefixThatIsANumber)
         {"1e+", 1},       {"1E-x", 1},      {"1.e5", 4},        {"1e+05x", 5},      {"19e5x", 4},
         {"1-9", 1},       {"1..5", 2},      {"1.5.5", 3},       {"52,5", 2},        {" 1", 0},
         {"nan", 0},       {"-inf", 0},      {"Infinity", 0},    {"0x10", 0},        {"-0X1p3", 0},
-        {"00x1", 2},      {"0.x", 2},       {"12\x00" "3", 2},  {"1e5e5", 3},
+        {"00x1", 2},      {"0.x", 2},       {"12\0" "3"s, 2},  {"1e5e5", 3},
+        {"123456789012345678901234", 24}, {"12345678.12345678", 17}, {"-00000000.00000001e-00000001", 28},
     };
     for (const auto& c : cases) {
         double value = -7.0;
-        EXPECT_EQ(read_decimal(value, c.text), c.length) << '"' << c.text << '"';
+        EXPECT_EQ(read_padded(value, c.text), c.length) << '"' << c.text << '"';
         if (c.length == 0) {
             EXPECT_EQ(value, -7.0) << "value written for \"" << c.text << '"';
         }
@@ -90,7 +99,7 @@ TEST(DecimalValue, HugeIsInfiniteAndTinyIsSignedZero)
     };
     for (const auto& c : cases) {
         double value = 0.0;
-        read_decimal(value, c.text);
+        read_padded(value, c.text);
         EXPECT_TRUE(same_bits(c.text, value, c.value));
     }
 }

@@ -8,10 +8,18 @@
 #include <random>
 #include <string>
 
+#include "padded_text.hpp"
+
 namespace {
 
 using zelmor::PointRecord;
-using zelmor::scan_line;
+
+// The scanner under test, given its padding.
+int scan_padded(PointRecord& record, std::string_view line, bool cut)
+{
+    std::string storage;
+    return zelmor::scan_line(record, zelmor_test::padded(storage, line), cut);
+}
 
 struct Expected {
     std::string line;
@@ -24,7 +32,7 @@ struct Expected {
 void expect_scan(const Expected& c, bool cut = false)
 {
     PointRecord record{};
-    const int items = scan_line(record, c.line, cut);
+    const int items = scan_padded(record, c.line, cut);
     EXPECT_EQ(items, c.items) << '"' << c.line << '"';
     if (items >= 1 && c.items >= 1) {
         EXPECT_EQ(record.tag, c.tag) << '"' << c.line << '"';
@@ -154,6 +162,68 @@ std::string random_number(std::mt19937& random)
     return text + kExponents[pick(random)];
 }
 
+// Same items and values as the C library's "%1s %lf %lf".
+void expect_like_scanf(const std::string& line)
+{
+    char tag_text[2] = {};
+    double first = 0, second = 0;
+    const int expected = std::sscanf(line.c_str(), "%1s %lf %lf", tag_text, &first, &second);
+    PointRecord record{};
+    const int items = scan_padded(record, line, false);
+    ASSERT_EQ(items, expected < 0 ? 0 : expected) << '"' << line << '"';
+    if (items >= 1) {
+        ASSERT_EQ(record.tag, tag_text[0]) << '"' << line << '"';
+    }
+    if (items >= 2) {
+        ASSERT_EQ(std::signbit(record.first), std::signbit(first)) << '"' << line << '"';
+        ASSERT_EQ(record.first, first) << '"' << line << '"';
+    }
+    if (items == 3) {
+        ASSERT_EQ(std::signbit(record.second), std::signbit(second)) << '"' << line << '"';
+        ASSERT_EQ(record.second, second) << '"' << line << '"';
+    }
+}
+
+// The common shape of a line is read by a quick path that looks at its first 32 bytes at once and
+// reads runs of up to eight digits in one step; everything else goes the general way. Lines at the
+// edges of that shape must read the same either way.
+TEST(LineScan, EdgesOfTheQuickShape)
+{
+    const std::string lines[] = {
+        "W 12345678.12345678 1",           // eight digits before and after the point
+        "W 123456789.1 1",                 // nine before
+        "W 1.123456789 1",                 // nine after
+        "W 99999999.99999999 1",           // sixteen digits: beyond 2^53
+        "W 90071992.54740993 1",           // 2^53 + 1 in sixteen digits
+        "W 90071992.54740992 1",           // 2^53
+        "P 1234567.1234 7654321.4321",
+        "P 0.0 0.",
+        "P 00000000.00000000 00000001",
+        "W 52 19e",                        // an exponent mark right after the second number
+        "W 52e1 19",
+        "W 52 19x",
+        "W 52.19.5",                       // the second number starts at the second point
+        "W 52 19 trailing words",
+    };
+    for (const auto& line : lines) {
+        expect_like_scanf(line);
+    }
+    // A second number that ends at every place around the end of the 32-byte window, with the line
+    // ending there or going on.
+    for (std::size_t padding = 0; padding < 40; ++padding) {
+        std::string start = "W";
+        start.append(padding, ' ');
+        start += " 52.25 19.125";
+        expect_like_scanf(start);
+        expect_like_scanf(start + " ");
+        expect_like_scanf(start + "7");
+        expect_like_scanf(start + "e5");
+        std::string indented(padding, '\t');
+        indented += "P 459309.2094 500000";
+        expect_like_scanf(indented);
+    }
+}
+
 TEST(LineScan, ReadsLikeTheCLibrariesScanf)
 {
     static const char* const kTags[] = {"W", "P", "X", "w", "5", "-", ".", ""};
@@ -165,23 +235,7 @@ TEST(LineScan, ReadsLikeTheCLibrariesScanf)
         const std::string line = std::string(kGaps[gap(random) % 6]) + kTags[tag(random)] + kGaps[gap(random)] +
                                  random_number(random) + kGaps[gap(random)] + random_number(random) +
                                  kGaps[gap(random)] + random_number(random);
-        char tag_text[2] = {};
-        double first = 0, second = 0;
-        const int expected = std::sscanf(line.c_str(), "%1s %lf %lf", tag_text, &first, &second);
-        PointRecord record{};
-        const int items = scan_line(record, line, false);
-        ASSERT_EQ(items, expected < 0 ? 0 : expected) << '"' << line << '"';
-        if (items >= 1) {
-            ASSERT_EQ(record.tag, tag_text[0]) << '"' << line << '"';
-        }
-        if (items >= 2) {
-            ASSERT_EQ(std::signbit(record.first), std::signbit(first)) << '"' << line << '"';
-            ASSERT_EQ(record.first, first) << '"' << line << '"';
-        }
-        if (items == 3) {
-            ASSERT_EQ(std::signbit(record.second), std::signbit(second)) << '"' << line << '"';
-            ASSERT_EQ(record.second, second) << '"' << line << '"';
-        }
+        expect_like_scanf(line);
     }
 }
 

@@ -1,0 +1,20 @@
+// Texts for the line readers, which may load bytes past a text's end but must never use them.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "decimal_number.hpp"
+
+namespace zelmor_test {
+
+// `text` copied into `storage` and followed by padding of digits: a reader that used any byte past the
+// end would read a different number and be caught.
+inline std::string_view padded(std::string& storage, std::string_view text)
+{
+    storage.assign(text);
+    storage.append(zelmor::kReadPadding, '7');
+    return std::string_view(storage.data(), text.size());
+}
+
+}  // namespace zelmor_test

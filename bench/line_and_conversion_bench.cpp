@@ -1,0 +1,110 @@
+// Per-operation costs: each conversion, the scanning of one line and the formatting of one result line,
+// over a fixed set of points like those of a field export (mixed geodetic and grid, inside the area).
+#include <zelmor/projection.hpp>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "decimal_number.hpp"
+#include "line_scan.hpp"
+#include "result_line.hpp"
+
+namespace {
+
+constexpr std::size_t kPoints = 4096;  // cycled through, so that branch predictors cannot learn them
+
+struct Sample {
+    std::vector<std::string> lines;
+    std::vector<zelmor::PointRecord> geodetic;
+    std::vector<zelmor::PointRecord> grid;
+};
+
+const Sample& sample()
+{
+    static const Sample data = [] {
+        Sample s;
+        std::mt19937_64 random(1992);
+        std::uniform_real_distribution<double> latitude(49.0, 54.8), longitude(14.1, 24.1);
+        std::uniform_real_distribution<double> northing(130000.0, 780000.0), easting(170000.0, 860000.0);
+        char text[64];
+        for (std::size_t i = 0; i < kPoints; ++i) {
+            const double b = latitude(random), l = longitude(random);
+            const double x = northing(random), y = easting(random);
+            s.geodetic.push_back({'W', b, l});
+            s.grid.push_back({'P', x, y});
+            if (random() & 1) {
+                std::snprintf(text, sizeof text, "W %.7f %.7f", b, l);
+            } else {
+                std::snprintf(text, sizeof text, "P %.4f %.4f", x, y);
+            }
+            s.lines.emplace_back(text).append(zelmor::kReadPadding, '\0');  // the scanner's padding
+        }
+        return s;
+    }();
+    return data;
+}
+
+void geodetic_to_grid(benchmark::State& state)
+{
+    const auto& points = sample().geodetic;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        double x = 0, y = 0;
+        benchmark::DoNotOptimize(zelmor::geodetic_to_grid(x, y, points[i].first, points[i].second));
+        benchmark::DoNotOptimize(x + y);
+        i = (i + 1) % kPoints;
+    }
+}
+BENCHMARK(geodetic_to_grid);
+
+void grid_to_geodetic(benchmark::State& state)
+{
+    const auto& points = sample().grid;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        double latitude = 0, longitude = 0;
+        benchmark::DoNotOptimize(zelmor::grid_to_geodetic(latitude, longitude, points[i].first, points[i].second));
+        benchmark::DoNotOptimize(latitude + longitude);
+        i = (i + 1) % kPoints;
+    }
+}
+BENCHMARK(grid_to_geodetic);
+
+void scan_line(benchmark::State& state)
+{
+    const auto& lines = sample().lines;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        zelmor::PointRecord record{};
+        const std::string& line = lines[i];
+        benchmark::DoNotOptimize(
+            zelmor::scan_line(record, std::string_view(line.data(), line.size() - zelmor::kReadPadding), false));
+        benchmark::DoNotOptimize(record);
+        i = (i + 1) % kPoints;
+    }
+}
+BENCHMARK(scan_line);
+
+void format_result_line(benchmark::State& state)
+{
+    const auto& geodetic = sample().geodetic;
+    const auto& grid = sample().grid;
+    char out[zelmor::kMaxResultLineLength];
+    std::size_t i = 0;
+    for (auto _ : state) {
+        // Alternating like mixed input: grid results (six-digit metres), geodetic ones (two-digit degrees).
+        const auto& point = (i & 1) ? grid[i] : geodetic[i];
+        benchmark::DoNotOptimize(zelmor::format_result_line(out, 'P', point.first, point.second));
+        benchmark::ClobberMemory();
+        i = (i + 1) % kPoints;
+    }
+}
+BENCHMARK(format_result_line);
+
+}  // namespace
+
+BENCHMARK_MAIN();

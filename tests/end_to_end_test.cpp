@@ -72,6 +72,7 @@ TEST(EndToEnd, WholeFiles)
 {
     const std::string long_tail(5000, 'x');
     const std::string padding_1023(1023 - 7, ' ');  // makes "W 52 19" plus blanks exactly 1023 characters
+    const std::string blanks_64k(65536 - 7, ' ');   // "W", these blanks and "52 19" end at byte 65536
     const Case cases[] = {
         {"empty file", "", {}, "", 0},
         {"three lines", "W 52 19\nW 52 21\nP 500000 500000\n",
@@ -87,6 +88,8 @@ TEST(EndToEnd, WholeFiles)
          {"P 459309.2094 500000.0000", "W 47.6737 12.3357"}, "", 2},
         {"a line of exactly 1023 characters", "W 52 19" + padding_1023 + "\nX 1\n",
          {"P 459309.2094 500000.0000"}, problem(2, kFormat), 2},
+        {"numbers ending within the first 64 KiB of a long line", "W" + blanks_64k + "52 19 " + long_tail + "\n",
+         {"P 459309.2094 500000.0000"}, "", 1},
         {"a long line that is not a point", long_tail + "\nW 52 19\n", {"P 459309.2094 500000.0000"},
          problem(1, kFormat), 2},
         {"a grid point too far out for the formulas", "P 1e300 0\nW 1e400 19\n", {},

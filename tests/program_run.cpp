@@ -44,7 +44,10 @@ std::vector<std::string> program_command()
     }
     const int null_input = open("/dev/null", O_RDONLY);
     dup2(null_input, STDIN_FILENO);
-    if (options.console == Console::kCaptured) {
+    if (options.close_input) {
+        close(STDIN_FILENO);
+    }
+    if (options.console == Console::kCaptured || options.console == Console::kBrokenPipe) {
         dup2(output_fd, STDOUT_FILENO);
     } else if (options.console == Console::kFull) {
         const int full = open("/dev/full", O_WRONLY);
@@ -98,9 +101,13 @@ ProgramRun run_program(const std::filesystem::path& directory, const RunOptions&
         start_child(directory, options, pipe_fds[1]);
     }
     close(pipe_fds[1]);
+    if (options.console == Console::kBrokenPipe) {
+        close(pipe_fds[0]);  // nobody reads: every write to the pipe fails
+        pipe_fds[0] = -1;
+    }
     ProgramRun run;
     char chunk[1 << 16];
-    for (;;) {
+    while (pipe_fds[0] >= 0) {
         const ssize_t count = read(pipe_fds[0], chunk, sizeof chunk);
         if (count < 0 && errno == EINTR) {
             continue;
@@ -114,7 +121,9 @@ ProgramRun run_program(const std::filesystem::path& directory, const RunOptions&
             run.console.append(chunk, static_cast<std::size_t>(count));
         }
     }
-    close(pipe_fds[0]);
+    if (pipe_fds[0] >= 0) {
+        close(pipe_fds[0]);
+    }
     int status = 0;
     rusage usage{};
     while (wait4(child, &status, 0, &usage) < 0 && errno == EINTR) {

@@ -10,12 +10,14 @@
 
 namespace zelmor_test {
 
-// What standard output is when the program starts.
-enum class Console { kCaptured, kClosed, kFull };
+// What standard output is when the program starts: captured through a pipe, closed, the full device,
+// or a pipe whose reader has gone away.
+enum class Console { kCaptured, kClosed, kFull, kBrokenPipe };
 
 struct RunOptions {
     Console console = Console::kCaptured;
     long long file_size_limit = -1;  // bytes a file may grow to (RLIMIT_FSIZE), or -1 for none
+    bool close_input = false;        // start with standard input closed too
     // When set, captured output is handed over piece by piece instead of being kept.
     std::function<void(std::string_view)> console_sink;
 };

@@ -1,0 +1,221 @@
+// The program against failing files, a failing console and hostile input: every failure is reported and
+// ends with status 1, nothing is lost in silence, and memory stays bounded.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "program_run.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace zelmor_test;
+using namespace std::string_literals;
+
+const std::string kFormat = ": nieprawidlowy format danych\n";
+const std::string kTag =
+    ": nieprawidlowy oznaczenie ukladu wspolrzednych (dozwolone: W - WGS84, P - PUWG92)\n";
+const std::string kNotWritten = "Blad: nie mozna zapisac pliku wyniki.txt\n";
+
+std::string problem(long long line, const std::string& what)
+{
+    return "dane.txt: wiersz " + std::to_string(line) + what;
+}
+
+std::string summary(long long lines)
+{
+    return "Wczytano " + std::to_string(lines) + " wierszy z pliku dane.txt\n";
+}
+
+// Many valid points, and what the program writes for them.
+struct LargeFile {
+    std::string input;
+    std::string results;
+};
+
+LargeFile large_file(int points)
+{
+    LargeFile file;
+    for (int i = 0; i < points; ++i) {
+        file.input += i % 2 == 0 ? "W 52 19\n" : "P 0 0\n";
+    }
+    for (int i = 0; i < points; ++i) {
+        file.results += result_lines({i % 2 == 0 ? "P 459309.2094 500000.0000" : "W 47.6737 12.3357"});
+    }
+    return file;
+}
+
+TEST(Faults, DiskFullAtTheFirstWrite)
+{
+    if (!program_is_native()) {
+        GTEST_SKIP() << "/dev/full is a native device";
+    }
+    ScratchDirectory scratch;
+    write_file(scratch.path / "dane.txt", "X 1\nW 52 19\nw 1 2\n");
+    fs::create_symlink("/dev/full", scratch.path / "wyniki.txt");
+    const ProgramRun run = run_program(scratch.path);
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.console, kBanner + problem(1, kFormat) + problem(3, kTag) + kNotWritten);
+}
+
+TEST(Faults, DiskFullInTheMiddleOfALargeFile)
+{
+    if (!program_is_native()) {
+        GTEST_SKIP() << "a file size limit is a native matter";
+    }
+    constexpr long long kLimit = 1 << 20;  // bytes the results file may reach: full there
+    ScratchDirectory scratch;
+    const LargeFile file = large_file(100000);  // about 2.5 MB of results
+    write_file(scratch.path / "dane.txt", "X 1\n\n" + file.input);
+    RunOptions options;
+    options.file_size_limit = kLimit;
+    const ProgramRun run = run_program(scratch.path, options);
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.console, kBanner + problem(1, kFormat) + problem(2, kFormat) + kNotWritten);
+    // What did reach the disk is the start of the results, as far as the limit.
+    EXPECT_EQ(read_file(scratch.path / "wyniki.txt"), file.results.substr(0, kLimit));
+}
+
+TEST(Faults, AFailingConsoleFailsTheRunButLosesNoResults)
+{
+    const Console consoles[] = {Console::kClosed, Console::kFull, Console::kBrokenPipe};
+    for (const Console console : consoles) {
+        if (console == Console::kFull && !program_is_native()) {
+            continue;  // /dev/full is a native device
+        }
+        ScratchDirectory scratch;
+        write_file(scratch.path / "dane.txt", "W 52 19\nX 1\nP 0 0\n");
+        RunOptions options;
+        options.console = console;
+        const ProgramRun run = run_program(scratch.path, options);
+        EXPECT_EQ(run.exit_status, 1) << static_cast<int>(console);
+        EXPECT_EQ(run.signal, 0) << static_cast<int>(console);
+        EXPECT_EQ(read_file(scratch.path / "wyniki.txt"),
+                  result_lines({"P 459309.2094 500000.0000", "W 47.6737 12.3357"}))
+            << static_cast<int>(console);
+    }
+}
+
+// With standard input and output both closed, the files opened next would take descriptors 0 and 1,
+// and every message meant for the console would land in the results.
+TEST(Faults, ClosedStandardDescriptorsDoNotSendMessagesIntoTheResults)
+{
+    if (!program_is_native()) {
+        GTEST_SKIP() << "descriptor numbers are a native matter";
+    }
+    ScratchDirectory scratch;
+    std::string input = "W 52 19\n";
+    for (int i = 0; i < 5000; ++i) {
+        input += "X 1\n";  // far more messages than the console's buffer holds before it writes
+    }
+    write_file(scratch.path / "dane.txt", input + "P 0 0\n");
+    RunOptions options;
+    options.console = Console::kClosed;
+    options.close_input = true;
+    const ProgramRun run = run_program(scratch.path, options);
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(read_file(scratch.path / "wyniki.txt"), result_lines({"P 459309.2094 500000.0000", "W 47.6737 12.3357"}));
+}
+
+TEST(Faults, HostileBytes)
+{
+    const struct {
+        std::string name;
+        std::string input;
+        std::vector<std::string> results;
+        std::string messages;
+        long long lines;
+    } cases[] = {
+        {"NUL bytes", "W 52 19\0junk\n\0W 52 19\nW 52\0 19\nW\0\n"s, {"P 459309.2094 500000.0000"},
+         problem(2, kFormat) + problem(3, kFormat) + problem(4, kFormat), 4},
+        {"DOS end-of-file marks", "W 52 19\n\x1a\nP 0 0\n\x1a"s, {"P 459309.2094 500000.0000", "W 47.6737 12.3357"},
+         problem(2, kFormat) + problem(4, kFormat), 4},
+        {"a DOS end-of-file mark as the tag", "\x1a 52 19\n", {}, problem(1, kTag), 1},
+        {"invalid UTF-8", "\xff\xfe 52 19\n\xc3\x28\n\xed\xa0\x80 1 2\nW 52 19 \xc0\xaf\n", {"P 459309.2094 500000.0000"},
+         problem(1, kFormat) + problem(2, kFormat) + problem(3, kFormat), 4},
+        {"invalid UTF-8 as the tag", "\xff 52 19\n", {}, problem(1, kTag), 1},
+        // A lone CR ends no line: the file is one line, its first point converted and the rest ignored,
+        // and the count of one line read tells of it.
+        {"lone CR separators", "W 52 19\rW 52 21\rP 0 0\r", {"P 459309.2094 500000.0000"}, "", 1},
+    };
+    for (const auto& c : cases) {
+        ScratchDirectory scratch;
+        write_file(scratch.path / "dane.txt", c.input);
+        const ProgramRun run = run_program(scratch.path);
+        EXPECT_EQ(run.exit_status, 0) << c.name;
+        EXPECT_EQ(run.console, kBanner + c.messages + summary(c.lines)) << c.name;
+        EXPECT_EQ(read_file(scratch.path / "wyniki.txt"), result_lines(c.results)) << c.name;
+    }
+}
+
+// Peak memory the program may use on any input, KiB (0: not checked, as under sanitizers or emulators,
+// which have memory of their own).
+long memory_limit_kib()
+{
+    return program_is_native() ? ZELMOR_MEMORY_LIMIT_KIB : 0;
+}
+
+TEST(Faults, A200MiBLineIsOneLineInBoundedMemory)
+{
+    ScratchDirectory scratch;
+    {
+        std::string content = "W 52 19 ";
+        content.append(200u << 20, 'x');
+        content += "\nP 0 0\n";
+        write_file(scratch.path / "dane.txt", content);
+    }
+    const ProgramRun run = run_program(scratch.path);
+    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_EQ(run.console, kBanner + summary(2));
+    EXPECT_EQ(read_file(scratch.path / "wyniki.txt"),
+              result_lines({"P 459309.2094 500000.0000", "W 47.6737 12.3357"}));
+    if (memory_limit_kib() > 0) {
+        EXPECT_LE(run.peak_rss_kib, memory_limit_kib());
+    }
+}
+
+TEST(Faults, TenMillionEmptyLinesEachGetTheirMessage)
+{
+    constexpr long long kLines = 10'000'000;
+    ScratchDirectory scratch;
+    write_file(scratch.path / "dane.txt", std::string(kLines, '\n'));
+    // Half a gigabyte of messages, checked as they arrive rather than kept.
+    std::string pending;
+    long long next = 1;
+    bool in_order = true;
+    bool banner_seen = false;
+    std::string tail;
+    RunOptions options;
+    options.console_sink = [&](std::string_view chunk) {
+        pending.append(chunk);
+        if (!banner_seen && pending.size() >= kBanner.size()) {
+            banner_seen = pending.compare(0, kBanner.size(), kBanner) == 0;
+            in_order = in_order && banner_seen;
+            pending.erase(0, kBanner.size());
+        }
+        std::size_t start = 0;
+        for (std::size_t end; banner_seen && (end = pending.find('\n', start)) != std::string::npos; start = end + 1) {
+            const std::string_view line(pending.data() + start, end + 1 - start);
+            if (next <= kLines) {
+                in_order = in_order && line == problem(next, kFormat);
+                ++next;
+            } else {
+                tail += line;
+            }
+        }
+        pending.erase(0, start);
+    };
+    const ProgramRun run = run_program(scratch.path, options);
+    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_TRUE(in_order);
+    EXPECT_EQ(next, kLines + 1);
+    EXPECT_EQ(tail + pending, summary(kLines));
+    EXPECT_EQ(read_file(scratch.path / "wyniki.txt"), "");
+    if (memory_limit_kib() > 0) {
+        EXPECT_LE(run.peak_rss_kib, memory_limit_kib());
+    }
+}
+
+}  // namespace

@@ -1,0 +1,32 @@
+// What every run over any input must satisfy, whatever the bytes: the checks shared by the fuzzer of the
+// whole run and the property test.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zelmor_test {
+
+// What a run over an in-memory input left.
+struct InMemoryRun {
+    int status = -1;              // what convert_stream returned
+    std::uint64_t lines_read = 0;
+    std::string results;          // bytes written to the results file
+    std::string console;          // bytes written to the console
+};
+
+// Runs the batch conversion over `input` held in memory.
+InMemoryRun run_in_memory(std::string_view input);
+
+// Physical lines of a text: its "\n"s, and one more for a last line without one.
+std::uint64_t physical_lines(std::string_view input);
+
+// Empty when `run` keeps every rule of a run over `input`; otherwise what is wrong:
+// - the run completes, and the count of lines read is the number of physical lines;
+// - every console line is "dane.txt: wiersz N: " and one of the three problems, N rising strictly;
+// - every result line is a tag "W" or "P" and two numbers with four decimals (never nan or inf);
+// - messages and result lines together are exactly one per physical line.
+std::string broken_rule(std::string_view input, const InMemoryRun& run);
+
+}  // namespace zelmor_test

@@ -1,0 +1,108 @@
+// Fuzzer of one line in and one line out: the scanner against the C library's "%1s %lf %lf", and the
+// formatter against printf("%.4f"), on any bytes.
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "byte_window.hpp"
+#include "fixed_format.hpp"
+#include "line_scan.hpp"
+
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Lines that the C library reads otherwise by design: number words and hexadecimal forms (letters
+// x, n, i in any case), and an exponent mark not followed by digits, which glibc takes into the number.
+bool differs_by_design(std::string_view line)
+{
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == 'x' || c == 'X' || c == 'n' || c == 'N' || c == 'i' || c == 'I') {
+            return true;
+        }
+        if ((c == 'e' || c == 'E') && i > 0 && (is_digit(line[i - 1]) || line[i - 1] == '.')) {
+            std::size_t j = i + 1;
+            if (j < line.size() && (line[j] == '+' || line[j] == '-')) {
+                ++j;
+            }
+            if (j >= line.size() || !is_digit(line[j])) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+[[noreturn]] void fail(const char* what, std::string_view line)
+{
+    std::fprintf(stderr, "%s: \"%.*s\"\n", what, static_cast<int>(line.size()), line.data());
+    std::abort();
+}
+
+void check_scan(std::string_view line)
+{
+    std::string padded(line);
+    padded.append(zelmor::kReadPadding, '7');  // digits that a reader must never use
+    zelmor::PointRecord record{};
+    const int items = zelmor::scan_line(record, std::string_view(padded.data(), line.size()), false);
+    if (items < 0 || items > zelmor::kPointItems) {
+        fail("item count out of range", line);
+    }
+    const std::string_view text = line.substr(0, line.find('\0'));  // what a C string holds
+    if (differs_by_design(text)) {
+        return;
+    }
+    const std::string c_string(text);
+    char tag[2] = {};
+    double first = 0.0;
+    double second = 0.0;
+    const int expected = std::sscanf(c_string.c_str(), "%1s %lf %lf", tag, &first, &second);
+    const bool same = items == (expected < 0 ? 0 : expected) && (items < 1 || record.tag == tag[0]) &&
+                      (items < 2 || std::memcmp(&record.first, &first, sizeof first) == 0) &&
+                      (items < 3 || std::memcmp(&record.second, &second, sizeof second) == 0);
+    if (!same) {
+        fail("reads otherwise than sscanf", line);
+    }
+}
+
+void check_format(double value)
+{
+    char expected[zelmor::kMaxFixed4Length + 1];
+    std::snprintf(expected, sizeof expected, "%.4f", value);
+    char got[2 * zelmor::kMaxFixed4Length + 1];
+    const std::size_t length = zelmor::format_fixed4(got, value);
+    if (std::string_view(got, length) != expected) {
+        std::fprintf(stderr, "%a: \"%.*s\", printf gives \"%s\"\n", value, static_cast<int>(length), got, expected);
+        std::abort();
+    }
+    const std::size_t pair = zelmor::format_fixed4_pair(got, value, -value);
+    char both[2 * zelmor::kMaxFixed4Length + 2];
+    std::snprintf(both, sizeof both, "%.4f %.4f", value, -value);
+    if (std::string_view(got, pair) != both) {
+        std::fprintf(stderr, "pair %a: \"%.*s\", printf gives \"%s\"\n", value, static_cast<int>(pair), got, both);
+        std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    check_scan(bytes);
+    // Every eight bytes are also a double to print (printf's "nan" and "inf" are left aside: the program
+    // never prints them).
+    for (std::size_t at = 0; at + sizeof(double) <= size; at += sizeof(double)) {
+        double value = 0.0;
+        std::memcpy(&value, data + at, sizeof value);
+        if (std::isfinite(value)) {
+            check_format(value);
+        }
+    }
+    return 0;
+}

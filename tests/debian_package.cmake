@@ -1,0 +1,25 @@
+# Makes the Debian packages with cpack and checks what the program's package holds.
+#   cmake -DBUILD_DIR=... -DWORK_DIR=... -DDPKG_DEB=... -P debian_package.cmake
+file(REMOVE_RECURSE ${WORK_DIR})
+execute_process(COMMAND cpack --config ${BUILD_DIR}/CPackConfig.cmake -G DEB -B ${WORK_DIR}
+                RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cpack failed:\n${output}")
+endif()
+file(GLOB package ${WORK_DIR}/zelmor_*.deb)
+if(NOT package)
+  message(FATAL_ERROR "no zelmor_*.deb was made:\n${output}")
+endif()
+execute_process(COMMAND ${DPKG_DEB} --contents ${package} OUTPUT_VARIABLE contents)
+foreach(expected ./usr/bin/zelmor ./usr/share/man/man1/zelmor.1 ./usr/share/doc/zelmor/README.md
+                 ./usr/share/doc/zelmor/README.pl.md ./usr/share/doc/zelmor/examples/dane.txt)
+  string(FIND "${contents}" " ${expected}\n" found)
+  if(found EQUAL -1)
+    message(FATAL_ERROR "${package} lacks ${expected}:\n${contents}")
+  endif()
+endforeach()
+execute_process(COMMAND ${DPKG_DEB} --field ${package} Version OUTPUT_VARIABLE version OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(NOT version STREQUAL "1.0.0")
+  message(FATAL_ERROR "package version ${version}, expected 1.0.0")
+endif()
+file(REMOVE_RECURSE ${WORK_DIR})

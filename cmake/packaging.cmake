@@ -5,10 +5,17 @@ include(CMakePackageConfigHelpers)
 
 set(ZELMOR_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/zelmor)
 
-install(TARGETS zelmor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
-install(FILES man/zelmor.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT runtime)
-install(FILES README.md README.pl.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT runtime)
-install(FILES examples/dane.txt DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples COMPONENT runtime)
+if(WIN32)
+  # One folder, as Windows users unpack it: the program, the documents, and an example dane.txt beside
+  # the program, so that starting it there converts the example at once.
+  install(TARGETS zelmor RUNTIME DESTINATION . COMPONENT runtime)
+  install(FILES README.md README.pl.md examples/dane.txt DESTINATION . COMPONENT runtime)
+else()
+  install(TARGETS zelmor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
+  install(FILES man/zelmor.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT runtime)
+  install(FILES README.md README.pl.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT runtime)
+  install(FILES examples/dane.txt DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples COMPONENT runtime)
+endif()
 
 install(TARGETS zelmor_projection EXPORT zelmorTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development
@@ -28,7 +35,17 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "batch conversion between WGS84 and the Po
 set(CPACK_PACKAGE_DESCRIPTION
   "zelmor converts files of points between WGS84 geodetic coordinates (latitude, longitude) and the\
  Polish national grid PUWG 1992 (x, y), reporting every line it cannot convert.")
-set(CPACK_COMPONENTS_ALL runtime development)
+if(WIN32)
+  # cpack -G ZIP: the program's folder only.
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_COMPONENTS_ALL runtime)
+  set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
+  set(CPACK_PACKAGE_FILE_NAME zelmor-${PROJECT_VERSION}-windows-x86_64)   # the folder inside
+  set(CPACK_ARCHIVE_RUNTIME_FILE_NAME ${CPACK_PACKAGE_FILE_NAME})          # the archive
+  set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
+else()
+  set(CPACK_COMPONENTS_ALL runtime development)
+endif()
 
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -37,6 +37,31 @@ std::vector<std::string> program_command()
     return {ZELMOR_PROGRAM};
 }
 
+// True when the program under test writes text the Windows way (ZELMOR_TEST_LINE_END=crlf): every
+// line of its results, and of its console output, ends in CR LF.
+bool writes_crlf()
+{
+    const char* line_end = std::getenv("ZELMOR_TEST_LINE_END");
+    return line_end != nullptr && std::string(line_end) == "crlf";
+}
+
+// Console output with each CR LF made LF, so that one set of expectations serves both conventions. A CR
+// at the end of a piece waits in `held_cr` for the next piece.
+std::string without_carriage_returns(std::string_view piece, bool& held_cr)
+{
+    std::string text;
+    for (const char c : piece) {
+        if (held_cr && c != '\n') {
+            text += '\r';
+        }
+        held_cr = c == '\r';
+        if (!held_cr) {
+            text += c;
+        }
+    }
+    return text;
+}
+
 [[noreturn]] void start_child(const std::filesystem::path& directory, const RunOptions& options, int output_fd)
 {
     if (chdir(directory.c_str()) != 0) {
@@ -106,6 +131,8 @@ ProgramRun run_program(const std::filesystem::path& directory, const RunOptions&
         pipe_fds[0] = -1;
     }
     ProgramRun run;
+    const bool crlf = writes_crlf();
+    bool held_cr = false;
     char chunk[1 << 16];
     while (pipe_fds[0] >= 0) {
         const ssize_t count = read(pipe_fds[0], chunk, sizeof chunk);
@@ -115,10 +142,16 @@ ProgramRun run_program(const std::filesystem::path& directory, const RunOptions&
         if (count <= 0) {
             break;
         }
+        std::string_view piece(chunk, static_cast<std::size_t>(count));
+        std::string normalised;
+        if (crlf) {
+            normalised = without_carriage_returns(piece, held_cr);
+            piece = normalised;
+        }
         if (options.console_sink) {
-            options.console_sink(std::string_view(chunk, static_cast<std::size_t>(count)));
+            options.console_sink(piece);
         } else {
-            run.console.append(chunk, static_cast<std::size_t>(count));
+            run.console.append(piece);
         }
     }
     if (pipe_fds[0] >= 0) {
@@ -159,9 +192,7 @@ std::string read_file(const std::filesystem::path& path)
 
 std::string result_lines(const std::vector<std::string>& lines)
 {
-    // ZELMOR_TEST_LINE_END=crlf: the program under test writes text files the Windows way.
-    const char* line_end = std::getenv("ZELMOR_TEST_LINE_END");
-    const std::string ending = line_end != nullptr && std::string(line_end) == "crlf" ? "\r\n" : "\n";
+    const std::string ending = writes_crlf() ? "\r\n" : "\n";
     std::string joined;
     for (const auto& line : lines) {
         joined += line + ending;

@@ -77,34 +77,32 @@ void add_line(Batch& batch, std::string_view line, bool cut)
     batch.grid_count += result.outcome == kConvertedToGeodetic;
 }
 
-// A converted point takes the place of the input; one without a finite result (outside the accepted
-// area, or a grid point too far out for the formulas) becomes a range problem.
-void store_result(LineResult& result, int status, double first, double second)
+// A conversion of one direction: result slots first, then the coordinates as read; the status.
+using Conversion = int (*)(double&, double&, double, double);
+
+// Converts the listed lines of a batch in place. A converted point takes the place of the input; one
+// without a finite result (outside the accepted area, or a grid point too far out for the formulas)
+// becomes a range problem.
+void convert_listed(Batch& batch, const std::uint32_t* listed, std::size_t count, Conversion convert)
 {
-    if (status == kConverted && std::isfinite(first) && std::isfinite(second)) {
-        result.point.first = first;
-        result.point.second = second;
-    } else {
-        result.outcome = kRangeProblem;
+    for (std::size_t i = 0; i < count; ++i) {
+        LineResult& result = batch.lines[listed[i]];
+        double first = 0.0;
+        double second = 0.0;
+        const int status = convert(first, second, result.point.first, result.point.second);
+        if (status == kConverted && std::isfinite(first) && std::isfinite(second)) {
+            result.point.first = first;
+            result.point.second = second;
+        } else {
+            result.outcome = kRangeProblem;
+        }
     }
 }
 
 void convert_batch(Batch& batch)
 {
-    for (std::size_t i = 0; i < batch.geodetic_count; ++i) {
-        LineResult& result = batch.lines[batch.geodetic[i]];
-        double x = 0.0;
-        double y = 0.0;
-        const int status = geodetic_to_grid(x, y, result.point.first, result.point.second);
-        store_result(result, status, x, y);
-    }
-    for (std::size_t i = 0; i < batch.grid_count; ++i) {
-        LineResult& result = batch.lines[batch.grid[i]];
-        double latitude = 0.0;
-        double longitude = 0.0;
-        const int status = grid_to_geodetic(latitude, longitude, result.point.first, result.point.second);
-        store_result(result, status, latitude, longitude);
-    }
+    convert_listed(batch, batch.geodetic, batch.geodetic_count, geodetic_to_grid);
+    convert_listed(batch, batch.grid, batch.grid_count, grid_to_geodetic);
 }
 
 // Writes the outcome of one line: a result line into `block` or a message on `console`. False when

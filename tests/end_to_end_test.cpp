@@ -12,21 +12,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace zelmor_test;
 
-const std::string kFormat = ": nieprawidlowy format danych\n";
-const std::string kTag =
-    ": nieprawidlowy oznaczenie ukladu wspolrzednych (dozwolone: W - WGS84, P - PUWG92)\n";
-const std::string kRange = ": wspolrzedne poza dopuszczalnym zakresem\n";
-
-std::string problem(int line, const std::string& what)
-{
-    return "dane.txt: wiersz " + std::to_string(line) + what;
-}
-
-std::string summary(long long lines)
-{
-    return "Wczytano " + std::to_string(lines) + " wierszy z pliku dane.txt\n";
-}
-
 struct Case {
     std::string name;
     std::string input;                 // content of dane.txt

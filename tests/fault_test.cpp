@@ -14,20 +14,7 @@ namespace fs = std::filesystem;
 using namespace zelmor_test;
 using namespace std::string_literals;
 
-const std::string kFormat = ": nieprawidlowy format danych\n";
-const std::string kTag =
-    ": nieprawidlowy oznaczenie ukladu wspolrzednych (dozwolone: W - WGS84, P - PUWG92)\n";
 const std::string kNotWritten = "Blad: nie mozna zapisac pliku wyniki.txt\n";
-
-std::string problem(long long line, const std::string& what)
-{
-    return "dane.txt: wiersz " + std::to_string(line) + what;
-}
-
-std::string summary(long long lines)
-{
-    return "Wczytano " + std::to_string(lines) + " wierszy z pliku dane.txt\n";
-}
 
 // Many valid points, and what the program writes for them.
 struct LargeFile {

@@ -121,19 +121,6 @@ TEST(EndToEnd, ResultsFileThatIsTheInputIsNotEmptied)
     EXPECT_EQ(read_file(scratch.path / "dane.txt"), "W 52 19\n");
 }
 
-TEST(EndToEnd, FullDiskIsReportedAndFails)
-{
-    if (!program_is_native()) {
-        GTEST_SKIP() << "/dev/full is a native device";
-    }
-    ScratchDirectory scratch;
-    write_file(scratch.path / "dane.txt", "W 52 19\nX 1\n");
-    fs::create_symlink("/dev/full", scratch.path / "wyniki.txt");
-    const ProgramRun run = run_program(scratch.path);
-    EXPECT_EQ(run.exit_status, 1);
-    EXPECT_EQ(run.console, kBanner + problem(2, kFormat) + "Blad: nie mozna zapisac pliku wyniki.txt\n");
-}
-
 TEST(EndToEnd, InputThatIsADirectoryIsAReadErrorNotAnEmptyFile)
 {
     ScratchDirectory scratch;

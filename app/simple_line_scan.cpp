@@ -106,6 +106,64 @@ std::size_t first_from(std::uint64_t bits, std::size_t from)
     return true;
 }
 
+
+// The mantissa of a plain number: its digits from `whole` to `point` and from `point` + 1 to `end`,
+// with the point taken out (runs of one to eight digits each).
+[[gnu::always_inline]] inline std::uint64_t plain_mantissa(const char* text, std::size_t whole, std::size_t point,
+                                                           std::size_t end)
+{
+    const std::size_t fraction_digits = end - point - 1;
+    return digits_value(text + whole, point - whole) * kIntegerPowersOfTen[fraction_digits] +
+           digits_value(text + point + 1, fraction_digits);
+}
+
+// The plainest shape, which nearly every line of a field export has: "W" or "P", one space, and two
+// numbers "<digits>.<digits>" (one to eight digits on each side) separated by one space, ending the
+// line (a carriage return before the newline is allowed). Only the bytes that are not digits are
+// located, from one bit mask: the points and the space between the numbers must be the first of them.
+[[gnu::always_inline]] inline bool scan_plain_line(PointRecord& record, std::string_view line)
+{
+    const char* text = line.data();
+    std::size_t length = line.size();
+    if (length - 1 >= kWindow - 1) {
+        return false;  // empty, or too long to be seen in one window
+    }
+    length -= text[length - 1] == '\r' ? 1 : 0;
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + 16));
+    const auto digits = static_cast<std::uint32_t>(bits_of(digit_bytes(low), digit_bytes(high)));
+    // Bytes past the line's end count as not digits, so the walk below always meets the end. The tag
+    // and the space after it (bits 0 and 1) are checked apart.
+    std::uint32_t others = (~digits | (~std::uint32_t{0} << length)) & ~std::uint32_t{3};
+    const auto first_point = static_cast<std::size_t>(std::countr_zero(others));
+    others &= others - 1;
+    const auto middle = static_cast<std::size_t>(std::countr_zero(others));
+    others &= others - 1;
+    const auto second_point = static_cast<std::size_t>(std::countr_zero(others));
+    others &= others - 1;
+    const auto end = static_cast<std::size_t>(std::countr_zero(others));
+    // Each run of digits is 1 to 8 long: one less is below 8 (a run of none wraps round to a huge size).
+    const std::size_t runs = (first_point - 3) | (middle - first_point - 2) | (second_point - middle - 2) |
+                             (end - second_point - 2);
+    const char tag = text[0];
+    // Tested all at once, without a branch for each.
+    const bool shape = ((tag == 'W') | (tag == 'P')) & (text[1] == ' ') & (text[first_point] == '.') &
+                       (text[middle] == ' ') & (text[second_point] == '.') & (end == length) & (runs < kWordDigits);
+    if (!shape) {
+        return false;
+    }
+    const std::uint64_t first = plain_mantissa(text, 2, first_point, middle);
+    const std::uint64_t second = plain_mantissa(text, middle + 1, second_point, end);
+    if ((first > kMaxExactMantissa) | (second > kMaxExactMantissa)) {
+        return false;
+    }
+    // Both mantissas and powers of ten are exact, so each division rounds correctly.
+    record.tag = tag;
+    record.first = static_cast<double>(first) / kPowersOfTen[middle - first_point - 1];
+    record.second = static_cast<double>(second) / kPowersOfTen[end - second_point - 1];
+    return true;
+}
+
 #endif
 
 }  // namespace
@@ -113,6 +171,9 @@ std::size_t first_from(std::uint64_t bits, std::size_t from)
 bool scan_simple_line(PointRecord& record, std::string_view line)
 {
 #if defined(__SSE2__)
+    if (scan_plain_line(record, line)) {
+        return true;
+    }
     const ByteClasses classes = classify(line);
     const std::uint64_t solid = classes.inside & ~classes.blanks;
     const std::size_t tag = first_from(solid, 0);

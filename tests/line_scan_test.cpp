@@ -224,6 +224,48 @@ TEST(LineScan, EdgesOfTheQuickShape)
     }
 }
 
+// Nearly every line of a field export is "<W or P> <digits>.<digits> <digits>.<digits>", read by the
+// quickest path of all. Every count of digits on each side of each point, around its limits (none,
+// eight, nine), with the line ending there, in a carriage return, or going on.
+TEST(LineScan, EdgesOfThePlainShape)
+{
+    std::mt19937 random(1992);
+    std::uniform_int_distribution<int> digit(0, 9);
+    const auto digits = [&](int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i) {
+            text += static_cast<char>('0' + digit(random));
+        }
+        return text;
+    };
+    static const char* const kEndings[] = {"", "\r", "\r\r", " ", "7", "e5", ".5", "\t"};
+    const int counts[] = {0, 1, 2, 7, 8, 9};
+    for (const int first_whole : counts) {
+        for (const int first_fraction : counts) {
+            for (const int second_whole : counts) {
+                for (const int second_fraction : counts) {
+                    const std::string line = std::string(digit(random) < 5 ? "W " : "P ") + digits(first_whole) + "." +
+                                             digits(first_fraction) + " " + digits(second_whole) + "." +
+                                             digits(second_fraction);
+                    for (const char* ending : kEndings) {
+                        expect_like_scanf(line + ending);
+                    }
+                }
+            }
+        }
+    }
+    const std::string near_misses[] = {
+        "X 52.5 19.5",  "w 52.5 19.5",  "W  52.5 19.5", "W 52.5  19.5", " W 52.5 19.5", "W52.5 19.5",
+        "W 52.5\t19.5", "W 52.5,19.5",  "W -52.5 19.5", "W 52.5 +19.5", "W 52..5 19.5", "W 52.5 19..5",
+        "W 99999999.99999999 1.5",       "W 1.5 90071992.54740993",       "W 1.5 90071992.54740992",
+        "P 1234567890123.123456789 1.5", "P 123456.1234 1234567.12345678901234",
+        "\rW 52.5 19.5", "W 52.5 19.5\r\n",
+    };
+    for (const auto& line : near_misses) {
+        expect_like_scanf(line);
+    }
+}
+
 TEST(LineScan, ReadsLikeTheCLibrariesScanf)
 {
     static const char* const kTags[] = {"W", "P", "X", "w", "5", "-", ".", ""};

@@ -29,7 +29,7 @@ constexpr std::uint32_t kEightDigits = 100000000;         // 10^8: whole parts b
 
 // Shifts of the significand for which the whole part and the fraction can be split straight from the
 // bits: |value| = significand * 2^-shift, with the whole part below 2^26 (fewer than eight digits) and
-// the fraction's bits, times 625, inside 64 bits. Every coordinate is in this range.
+// shift - 4 a shift of a 64-bit word. Every coordinate is in this range.
 constexpr int kMinSplitShift = 27;  // |value| < 2^26
 constexpr int kMaxSplitShift = 63;  // |value| >= 2^-11
 
@@ -40,6 +40,14 @@ std::uint64_t round_half_even(std::uint64_t quotient, std::uint64_t remainder, s
     const std::uint64_t above_half = (half - remainder) >> 63;  // wraps to the top bit when above half
     const std::uint64_t tie_to_even = static_cast<std::uint64_t>(remainder == half) & quotient;
     return above_half | tie_to_even;
+}
+
+// product / 2^shift rounded half to even, for 1 <= shift <= 63 and product below 2^63.
+std::uint64_t shifted_half_even(std::uint64_t product, int shift)
+{
+    const std::uint64_t quotient = product >> shift;
+    const std::uint64_t remainder = product & ((std::uint64_t{1} << shift) - 1);
+    return quotient + round_half_even(quotient, remainder, std::uint64_t{1} << (shift - 1));
 }
 
 // The exact value of |value| times 10^4, rounded half to even to an integer; |value| < kFastLimit.
@@ -55,10 +63,7 @@ std::uint64_t scaled_and_rounded(double value)
     if (shift >= kWordBits) {
         return 0;  // below 2^-60: far under half of the last decimal
     }
-    const std::uint64_t product = significand * kScaleOverSixteen;
-    const std::uint64_t quotient = product >> shift;
-    const std::uint64_t remainder = product & ((std::uint64_t{1} << shift) - 1);
-    return quotient + round_half_even(quotient, remainder, std::uint64_t{1} << (shift - 1));
+    return shifted_half_even(significand * kScaleOverSixteen, shift);
 }
 
 // A value split for printing: sign, whole part and four decimals rounded half to even.
@@ -69,7 +74,8 @@ struct Fixed4 {
 };
 
 // Splits `value` straight from its bits when its shift is in [kMinSplitShift, kMaxSplitShift]; false
-// otherwise. A carry of the rounded decimals moves into the whole part.
+// otherwise. |value| * 10^4 = (significand * 625) / 2^(shift - 4) is rounded as one integer, so a carry
+// of the decimals moves into the whole part by itself.
 [[gnu::always_inline]] inline bool split_fixed4(Fixed4& split, double value)
 {
     const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
@@ -78,19 +84,10 @@ struct Fixed4 {
         return false;
     }
     const std::uint64_t significand = (bits & kMantissaMask) | (kMantissaMask + 1);
-    const std::uint64_t fraction = significand & ((std::uint64_t{1} << shift) - 1);
-    // fraction * 10^4 / 2^shift = (fraction * 625) / 2^(shift - 4); fraction < 2^53, so no overflow.
-    const std::uint64_t product = fraction * kScaleOverSixteen;
-    const int scale_shift = shift - kScaleTwos;
-    const std::uint64_t quotient = product >> scale_shift;
-    const std::uint64_t remainder = product & ((std::uint64_t{1} << scale_shift) - 1);
-    // The whole part times 10^4 is even, so the parity that decides a tie is the quotient's.
-    const auto rounded = static_cast<std::uint32_t>(
-        quotient + round_half_even(quotient, remainder, std::uint64_t{1} << (scale_shift - 1)));
-    const std::uint32_t carry = rounded / kDecimalScale;  // rounded is at most 10^4
+    const std::uint64_t scaled = shifted_half_even(significand * kScaleOverSixteen, shift - kScaleTwos);
     split.negative = (bits >> 63) != 0;
-    split.whole = static_cast<std::uint32_t>(significand >> shift) + carry;
-    split.decimals = rounded - carry * kDecimalScale;
+    split.whole = static_cast<std::uint32_t>(scaled / kDecimalScale);
+    split.decimals = static_cast<std::uint32_t>(scaled % kDecimalScale);
     return true;
 }
 

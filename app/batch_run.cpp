@@ -141,10 +141,10 @@ bool write_outcome(OutputBlock& block, std::FILE* console, std::uint64_t line_nu
 
 int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* results, std::FILE* console)
 {
-    const auto input_data = std::make_unique_for_overwrite<char[]>(kInputBlockSize + kReadPadding);
+    const auto input_data = std::make_unique_for_overwrite<char[]>(kLeadPadding + kInputBlockSize + kReadPadding);
     const auto output_data = std::make_unique_for_overwrite<char[]>(kOutputBlockSize);
     const auto batch = std::make_unique_for_overwrite<Batch>();
-    LineReader reader = make_line_reader(input, input_data.get(), kInputBlockSize);
+    LineReader reader = make_line_reader(input, input_data.get() + kLeadPadding, kInputBlockSize);
     OutputBlock block{results, output_data.get(), kOutputBlockSize, 0};
 
     lines_read = 0;

@@ -18,6 +18,11 @@ inline constexpr std::size_t kWindowBytes = 32;
 // readable bytes after it.
 inline constexpr std::size_t kReadPadding = kWindowBytes;
 
+// Bytes before the start of a line that the scanner may load (the digits before a number's point are
+// loaded ending at the point) but never use: whoever hands it a line must own at least this many
+// readable bytes before it.
+inline constexpr std::size_t kLeadPadding = 8;
+
 // Bit i set when byte i of the `kWindowBytes` bytes at `p` equals `c`. All of them must be readable.
 inline std::uint32_t window_bytes_equal(const char* p, char c)
 {

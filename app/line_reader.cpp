@@ -60,7 +60,7 @@ bool skip_rest_of_line(LineReader& reader)
 
 LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity)
 {
-    std::memset(data, 0, kReadPadding);
+    std::memset(data - kLeadPadding, 0, kLeadPadding + kReadPadding);
     return LineReader{file, data, capacity, 0, 0, false, false};
 }
 

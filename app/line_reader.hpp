@@ -11,11 +11,12 @@
 
 namespace zelmor {
 
-// A reader over `file` using the caller's buffer `data` of `capacity` bytes and kReadPadding more.
+// A reader over `file` using the caller's buffer `data` of `capacity` bytes, kLeadPadding bytes before
+// it and kReadPadding more after it.
 // Lines are separated by "\n"; a last line without one still counts. A line longer than the buffer is
 // handed out once, cut to its first `capacity` bytes, and the rest of it is skipped: memory never grows
-// with line length. Every line handed out is followed by kReadPadding readable bytes, as the scanner
-// needs.
+// with line length. Every line handed out is preceded by kLeadPadding and followed by kReadPadding
+// readable bytes, as the scanner needs.
 struct LineReader {
     std::FILE* file;
     char* data;

@@ -24,7 +24,8 @@ inline constexpr int kPointItems = 3;
 // `cut` says that `line` is only the start of a longer line: a second number that runs up to the end of
 // `line` might go on, so it is not taken.
 //
-// `line` must be followed by kReadPadding readable bytes (they are loaded, never used).
+// `line` must be preceded by kLeadPadding and followed by kReadPadding readable bytes (they are loaded,
+// never used).
 //
 // Returns how many items were read, 0 to 3; `record` holds those items.
 int scan_line(PointRecord& record, std::string_view line, bool cut);

@@ -6,8 +6,9 @@
 #include "byte_window.hpp"
 #include "decimal_digits.hpp"
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && (defined(__x86_64__) || defined(_M_X64))
 #include <emmintrin.h>
+#define ZELMOR_LINE_IN_VECTORS 1
 #endif
 
 namespace zelmor {
@@ -15,7 +16,7 @@ namespace {
 
 using namespace digits;
 
-#if defined(__SSE2__)
+#if defined(ZELMOR_LINE_IN_VECTORS)
 
 constexpr std::size_t kWindow = kWindowBytes;  // bytes of a line classified at once
 
@@ -107,20 +108,51 @@ std::size_t first_from(std::uint64_t bits, std::size_t from)
 }
 
 
-// The mantissa of a plain number: its digits from `whole` to `point` and from `point` + 1 to `end`,
-// with the point taken out (runs of one to eight digits each).
-[[gnu::always_inline]] inline std::uint64_t plain_mantissa(const char* text, std::size_t whole, std::size_t point,
-                                                           std::size_t end)
+// A plain number is read from the 16 bytes around its point, the point in lane kPointLane: up to
+// kPlainWholeDigits digits before it (right-aligned against it) and up to kPlainFractionDigits after.
+constexpr std::size_t kPointLane = 7;
+constexpr std::size_t kPlainWholeDigits = 7;
+constexpr std::size_t kPlainFractionDigits = 8;
+constexpr std::uint32_t kFractionScale = 100000000;  // 10^8: the fraction as a whole number of 10^-8
+constexpr double kFractionScaleDouble = 1e8;
+
+// Masks of the lanes that hold a number's digits, as sliding windows: the 16 bytes at
+// kLanesFrom + 16 - k keep the lanes from k on; those at kLanesBefore + 16 - k keep the lanes before k.
+alignas(16) constexpr unsigned char kLanesFrom[32] = {
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
+    0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff};
+alignas(16) constexpr unsigned char kLanesBefore[32] = {
+    0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0};
+
+__m128i load16(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
+
+// The whole part and the fraction in units of 10^-8 of a plain number, as two 64-bit lanes. The digits
+// (other lanes cleared) are joined into pairs, then fours, then the two parts by multiplications with
+// a weight for each lane; the point's lane has weight 0.
+[[gnu::always_inline]] inline __m128i plain_parts(const char* point, std::size_t whole_digits,
+                                                  std::size_t fraction_digits)
 {
-    const std::size_t fraction_digits = end - point - 1;
-    return digits_value(text + whole, point - whole) * kIntegerPowersOfTen[fraction_digits] +
-           digits_value(text + point + 1, fraction_digits);
+    __m128i digits = _mm_sub_epi8(load16(point - kPointLane), _mm_set1_epi8('0'));
+    digits = _mm_and_si128(digits, load16(kLanesFrom + 16 - (kPointLane - whole_digits)));
+    digits = _mm_and_si128(digits, load16(kLanesBefore + 16 - (kPointLane + 1 + fraction_digits)));
+    const __m128i zero = _mm_setzero_si128();
+    // Lanes 0-6 are whole digits and lane 7 the point: pairs d0d1, d2d3, d4d5, d6.
+    const __m128i whole_pairs =
+        _mm_madd_epi16(_mm_unpacklo_epi8(digits, zero), _mm_setr_epi16(10, 1, 10, 1, 10, 1, 1, 0));
+    const __m128i fraction_pairs =
+        _mm_madd_epi16(_mm_unpackhi_epi8(digits, zero), _mm_setr_epi16(10, 1, 10, 1, 10, 1, 10, 1));
+    // Whole digits d0-d3 and d4-d6; fraction digits f0-f3 and f4-f7.
+    const __m128i fours = _mm_madd_epi16(_mm_packs_epi32(whole_pairs, fraction_pairs),
+                                         _mm_setr_epi16(100, 1, 10, 1, 100, 1, 100, 1));
+    return _mm_add_epi64(_mm_mul_epu32(fours, _mm_setr_epi32(1000, 0, 10000, 0)), _mm_srli_epi64(fours, 32));
 }
 
 // The plainest shape, which nearly every line of a field export has: "W" or "P", one space, and two
-// numbers "<digits>.<digits>" (one to eight digits on each side) separated by one space, ending the
-// line (a carriage return before the newline is allowed). Only the bytes that are not digits are
-// located, from one bit mask: the points and the space between the numbers must be the first of them.
+// numbers "<digits>.<digits>" (one to seven digits before the point, one to eight after) separated by
+// one space, ending the line (a carriage return before the newline is allowed). Only the bytes that are
+// not digits are located, from one bit mask: the points and the space between the numbers must be the
+// first of them.
 [[gnu::always_inline]] inline bool scan_plain_line(PointRecord& record, std::string_view line)
 {
     const char* text = line.data();
@@ -129,9 +161,8 @@ std::size_t first_from(std::uint64_t bits, std::size_t from)
         return false;  // empty, or too long to be seen in one window
     }
     length -= text[length - 1] == '\r' ? 1 : 0;
-    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
-    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + 16));
-    const auto digits = static_cast<std::uint32_t>(bits_of(digit_bytes(low), digit_bytes(high)));
+    const auto digits = static_cast<std::uint32_t>(
+        bits_of(digit_bytes(load16(text)), digit_bytes(load16(text + kWindow / 2))));
     // Bytes past the line's end count as not digits, so the walk below always meets the end. The tag
     // and the space after it (bits 0 and 1) are checked apart.
     std::uint32_t others = (~digits | (~std::uint32_t{0} << length)) & ~std::uint32_t{3};
@@ -142,25 +173,35 @@ std::size_t first_from(std::uint64_t bits, std::size_t from)
     const auto second_point = static_cast<std::size_t>(std::countr_zero(others));
     others &= others - 1;
     const auto end = static_cast<std::size_t>(std::countr_zero(others));
-    // Each run of digits is 1 to 8 long: one less is below 8 (a run of none wraps round to a huge size).
-    const std::size_t runs = (first_point - 3) | (middle - first_point - 2) | (second_point - middle - 2) |
-                             (end - second_point - 2);
+    const std::size_t first_whole = first_point - 2;
+    const std::size_t first_fraction = middle - first_point - 1;
+    const std::size_t second_whole = second_point - middle - 1;
+    const std::size_t second_fraction = end - second_point - 1;
+    // A run of n digits fits when n - 1 is below the most it may have (none wraps round to a huge size).
+    const bool runs_fit = (((first_whole - 1) | (second_whole - 1)) < kPlainWholeDigits) &
+                          (((first_fraction - 1) | (second_fraction - 1)) < kPlainFractionDigits);
     const char tag = text[0];
     // Tested all at once, without a branch for each.
     const bool shape = ((tag == 'W') | (tag == 'P')) & (text[1] == ' ') & (text[first_point] == '.') &
-                       (text[middle] == ' ') & (text[second_point] == '.') & (end == length) & (runs < kWordDigits);
+                       (text[middle] == ' ') & (text[second_point] == '.') & (end == length) & runs_fit;
     if (!shape) {
         return false;
     }
-    const std::uint64_t first = plain_mantissa(text, 2, first_point, middle);
-    const std::uint64_t second = plain_mantissa(text, middle + 1, second_point, end);
-    if ((first > kMaxExactMantissa) | (second > kMaxExactMantissa)) {
-        return false;
-    }
-    // Both mantissas and powers of ten are exact, so each division rounds correctly.
+    const __m128i first = plain_parts(text + first_point, first_whole, first_fraction);
+    const __m128i second = plain_parts(text + second_point, second_whole, second_fraction);
+    // Each mantissa, whole * 10^8 + fraction, is below 10^15 and so exact in a double; so is 10^8, and
+    // the one division rounds correctly.
+    const __m128i mantissas = _mm_add_epi64(
+        _mm_mul_epu32(_mm_unpacklo_epi64(first, second), _mm_set1_epi64x(kFractionScale)),
+        _mm_unpackhi_epi64(first, second));
+    const auto first_mantissa = _mm_cvtsi128_si64(mantissas);
+    const auto second_mantissa = _mm_cvtsi128_si64(_mm_unpackhi_epi64(mantissas, mantissas));
+    const __m128d values =
+        _mm_div_pd(_mm_setr_pd(static_cast<double>(first_mantissa), static_cast<double>(second_mantissa)),
+                   _mm_set1_pd(kFractionScaleDouble));
     record.tag = tag;
-    record.first = static_cast<double>(first) / kPowersOfTen[middle - first_point - 1];
-    record.second = static_cast<double>(second) / kPowersOfTen[end - second_point - 1];
+    record.first = _mm_cvtsd_f64(values);
+    record.second = _mm_cvtsd_f64(_mm_unpackhi_pd(values, values));
     return true;
 }
 
@@ -170,7 +211,7 @@ std::size_t first_from(std::uint64_t bits, std::size_t from)
 
 bool scan_simple_line(PointRecord& record, std::string_view line)
 {
-#if defined(__SSE2__)
+#if defined(ZELMOR_LINE_IN_VECTORS)
     if (scan_plain_line(record, line)) {
         return true;
     }

@@ -12,7 +12,8 @@ namespace zelmor {
 // within the line's first 32 bytes and not followed by an exponent mark or an "x". Returns false, with
 // `record` in any state, for every other line; the general scanner reads those. What it reads is always
 // what the general scanner would read. The plainest lines ("W 52.2297 21.0122", one space apart, nothing
-// after) take a shorter way still. `line` must be followed by kReadPadding readable bytes.
+// after) take a shorter way still. `line` must be preceded by kLeadPadding and followed by kReadPadding
+// readable bytes.
 bool scan_simple_line(PointRecord& record, std::string_view line);
 
 }  // namespace zelmor

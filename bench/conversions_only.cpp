@@ -31,8 +31,11 @@ int main(int argc, char** argv)
     for (std::string line; std::getline(file, line);) {
         zelmor::PointRecord point{};
         const std::size_t length = line.size();
-        line.append(zelmor::kReadPadding, '\0');  // the scanner may load bytes past the line's end
-        if (zelmor::scan_line(point, std::string_view(line.data(), length), false) == zelmor::kPointItems) {
+        // The scanner may load bytes before the line's start and past its end.
+        line.insert(0, zelmor::kLeadPadding, '\0');
+        line.append(zelmor::kReadPadding, '\0');
+        const std::string_view text(line.data() + zelmor::kLeadPadding, length);
+        if (zelmor::scan_line(point, text, false) == zelmor::kPointItems) {
             (point.tag == 'W' ? geodetic : grid).push_back(point);
         }
     }

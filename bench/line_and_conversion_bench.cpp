@@ -41,7 +41,8 @@ const Sample& sample()
             } else {
                 std::snprintf(text, sizeof text, "P %.4f %.4f", x, y);
             }
-            s.lines.emplace_back(text).append(zelmor::kReadPadding, '\0');  // the scanner's padding
+            // The scanner's paddings before and after the line.
+            s.lines.emplace_back(zelmor::kLeadPadding, '\0').append(text).append(zelmor::kReadPadding, '\0');
         }
         return s;
     }();
@@ -74,7 +75,10 @@ void scan_line(benchmark::State& state)
         zelmor::PointRecord record{};
         const std::string& line = lines[i];
         benchmark::DoNotOptimize(
-            zelmor::scan_line(record, std::string_view(line.data(), line.size() - zelmor::kReadPadding), false));
+            zelmor::scan_line(record,
+                              std::string_view(line.data() + zelmor::kLeadPadding,
+                                               line.size() - zelmor::kLeadPadding - zelmor::kReadPadding),
+                              false));
         benchmark::DoNotOptimize(record);
         i = (i + 1) % kPoints;
     }

@@ -46,10 +46,13 @@ bool differs_by_design(std::string_view line)
 
 void check_scan(std::string_view line)
 {
-    std::string padded(line);
-    padded.append(zelmor::kReadPadding, '7');  // digits that a reader must never use
+    // Digits before and after, which a reader must never use.
+    std::string padded(zelmor::kLeadPadding, '7');
+    padded.append(line);
+    padded.append(zelmor::kReadPadding, '7');
     zelmor::PointRecord record{};
-    const int items = zelmor::scan_line(record, std::string_view(padded.data(), line.size()), false);
+    const int items =
+        zelmor::scan_line(record, std::string_view(padded.data() + zelmor::kLeadPadding, line.size()), false);
     if (items < 0 || items > zelmor::kPointItems) {
         fail("item count out of range", line);
     }

@@ -27,8 +27,8 @@ std::FILE* file_holding(const std::string& content)
 std::vector<Line> read_all(const std::string& content, std::size_t capacity, int& final_status)
 {
     std::FILE* file = file_holding(content);
-    std::vector<char> buffer(capacity + zelmor::kReadPadding);
-    zelmor::LineReader reader = zelmor::make_line_reader(file, buffer.data(), capacity);
+    std::vector<char> buffer(zelmor::kLeadPadding + capacity + zelmor::kReadPadding);
+    zelmor::LineReader reader = zelmor::make_line_reader(file, buffer.data() + zelmor::kLeadPadding, capacity);
     std::vector<Line> lines;
     std::string_view line;
     bool cut = false;
@@ -86,8 +86,8 @@ TEST(LineReader, AFileThatCannotBeReadIsAnErrorNotTheEnd)
     if (directory == nullptr) {
         GTEST_SKIP() << "this system does not open directories as files";
     }
-    char buffer[64 + zelmor::kReadPadding];
-    zelmor::LineReader reader = zelmor::make_line_reader(directory, buffer, 64);
+    char buffer[zelmor::kLeadPadding + 64 + zelmor::kReadPadding];
+    zelmor::LineReader reader = zelmor::make_line_reader(directory, buffer + zelmor::kLeadPadding, 64);
     std::string_view line;
     bool cut = false;
     EXPECT_EQ(zelmor::next_line(line, cut, reader), zelmor::kReadFailed);

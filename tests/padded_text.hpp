@@ -4,17 +4,18 @@
 #include <string>
 #include <string_view>
 
-#include "decimal_number.hpp"
+#include "byte_window.hpp"
 
 namespace zelmor_test {
 
-// `text` copied into `storage` and followed by padding of digits: a reader that used any byte past the
-// end would read a different number and be caught.
+// `text` copied into `storage` between paddings of digits: a reader that used any byte before the
+// start or past the end would read a different number and be caught.
 inline std::string_view padded(std::string& storage, std::string_view text)
 {
-    storage.assign(text);
+    storage.assign(zelmor::kLeadPadding, '7');
+    storage.append(text);
     storage.append(zelmor::kReadPadding, '7');
-    return std::string_view(storage.data(), text.size());
+    return std::string_view(storage.data() + zelmor::kLeadPadding, text.size());
 }
 
 }  // namespace zelmor_test

@@ -73,15 +73,30 @@ struct Batch {
     std::size_t grid_count;
 };
 
-void add_line(Batch& batch, std::string_view line, bool cut)
+// Scans up to kBatchLines lines from `reader` into `batch`; returns the status of the last read. The
+// counts are kept in locals while the lines are scanned: stores of the scanned bytes could otherwise
+// alias them, and each would be reloaded from memory for every line.
+int scan_batch(Batch& batch, LineReader& reader)
 {
-    const auto index = static_cast<std::uint32_t>(batch.count++);
-    LineResult& result = batch.lines[index];
-    scan_into(result, line, cut);
-    batch.geodetic[batch.geodetic_count] = index;
-    batch.geodetic_count += result.outcome == kConvertedToGrid;
-    batch.grid[batch.grid_count] = index;
-    batch.grid_count += result.outcome == kConvertedToGeodetic;
+    std::size_t count = 0;
+    std::size_t geodetic_count = 0;
+    std::size_t grid_count = 0;
+    int read = kLineRead;
+    std::string_view line;
+    bool cut = false;
+    while (count < kBatchLines && (read = next_line(line, cut, reader)) == kLineRead) {
+        const auto index = static_cast<std::uint32_t>(count++);
+        LineResult& result = batch.lines[index];
+        scan_into(result, line, cut);
+        batch.geodetic[geodetic_count] = index;
+        geodetic_count += result.outcome == kConvertedToGrid;
+        batch.grid[grid_count] = index;
+        grid_count += result.outcome == kConvertedToGeodetic;
+    }
+    batch.count = count;
+    batch.geodetic_count = geodetic_count;
+    batch.grid_count = grid_count;
+    return read;
 }
 
 // A conversion of one direction: result slots first, then the coordinates as read; the status.
@@ -112,11 +127,10 @@ void convert_batch(Batch& batch)
     convert_listed(batch, batch.grid, batch.grid_count, grid_to_geodetic);
 }
 
-// Writes the outcome of one line: a result line into `block` or a message on `console`. False when
-// `block` had to be written out and the write failed.
-bool write_outcome(OutputBlock& block, std::FILE* console, std::uint64_t line_number, const LineResult& result)
+// Prints the message about a line that holds no point to convert; false for a converted one.
+bool print_problem(std::FILE* console, std::uint64_t line_number, char outcome)
 {
-    switch (result.outcome) {
+    switch (outcome) {
     case kFormatProblem:
         print_line_problem(console, line_number, kBadFormat);
         return true;
@@ -127,13 +141,36 @@ bool write_outcome(OutputBlock& block, std::FILE* console, std::uint64_t line_nu
         print_line_problem(console, line_number, kOutOfRange);
         return true;
     default:
-        break;
-    }
-    if (block.capacity - block.used < kMaxResultLineLength && !flush_block(block)) {
         return false;
     }
-    block.used += format_result_line(block.data + block.used, result.outcome, result.point.first,
-                                     result.point.second);
+}
+
+// Writes the outcomes of a batch's lines in order, numbering them on from `lines_read`: result lines
+// into `block`, messages on `console`. False when `block` had to be written out and the write failed.
+// As in the scan, the position in the block and the line number are kept in locals.
+bool write_batch(OutputBlock& block, std::uint64_t& lines_read, std::FILE* console, const Batch& batch)
+{
+    char* const data = block.data;
+    std::size_t used = block.used;
+    std::uint64_t line_number = lines_read;
+    for (std::size_t i = 0; i < batch.count; ++i) {
+        const LineResult& result = batch.lines[i];
+        ++line_number;
+        if (print_problem(console, line_number, result.outcome)) {
+            continue;
+        }
+        if (block.capacity - used < kMaxResultLineLength) {
+            block.used = used;
+            used = 0;
+            if (!flush_block(block)) {
+                lines_read = line_number;
+                return false;
+            }
+        }
+        used += format_result_line(data + used, result.outcome, result.point.first, result.point.second);
+    }
+    block.used = used;
+    lines_read = line_number;
     return true;
 }
 
@@ -150,20 +187,10 @@ int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* resul
     lines_read = 0;
     int read = kLineRead;
     while (read == kLineRead) {
-        batch->count = 0;
-        batch->geodetic_count = 0;
-        batch->grid_count = 0;
-        std::string_view line;
-        bool cut = false;
-        while (batch->count < kBatchLines && (read = next_line(line, cut, reader)) == kLineRead) {
-            add_line(*batch, line, cut);
-        }
+        read = scan_batch(*batch, reader);
         convert_batch(*batch);
-        for (std::size_t i = 0; i < batch->count; ++i) {
-            ++lines_read;
-            if (!write_outcome(block, console, lines_read, batch->lines[i])) {
-                return kRunWriteFailed;
-            }
+        if (!write_batch(block, lines_read, console, *batch)) {
+            return kRunWriteFailed;
         }
     }
     int status = read == kNoMoreLines ? kRunComplete : kRunReadFailed;

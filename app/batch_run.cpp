@@ -3,7 +3,6 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <memory>
 #include <string_view>
 
 #include <zelmor/projection.hpp>
@@ -174,22 +173,29 @@ bool write_batch(OutputBlock& block, std::uint64_t& lines_read, std::FILE* conso
     return true;
 }
 
+// Everything a run works in. One run at a time needs it, so it has static storage: nothing to allocate,
+// nothing that can fail to be allocated.
+struct RunBuffers {
+    char input[kLeadPadding + kInputBlockSize + kReadPadding];
+    char output[kOutputBlockSize];
+    Batch batch;
+};
+RunBuffers run_buffers;
+
 }  // namespace
 
 int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* results, std::FILE* console)
 {
-    const auto input_data = std::make_unique_for_overwrite<char[]>(kLeadPadding + kInputBlockSize + kReadPadding);
-    const auto output_data = std::make_unique_for_overwrite<char[]>(kOutputBlockSize);
-    const auto batch = std::make_unique_for_overwrite<Batch>();
-    LineReader reader = make_line_reader(input, input_data.get() + kLeadPadding, kInputBlockSize);
-    OutputBlock block{results, output_data.get(), kOutputBlockSize, 0};
+    Batch& batch = run_buffers.batch;
+    LineReader reader = make_line_reader(input, run_buffers.input + kLeadPadding, kInputBlockSize);
+    OutputBlock block{results, run_buffers.output, kOutputBlockSize, 0};
 
     lines_read = 0;
     int read = kLineRead;
     while (read == kLineRead) {
-        read = scan_batch(*batch, reader);
-        convert_batch(*batch);
-        if (!write_batch(block, lines_read, console, *batch)) {
+        read = scan_batch(batch, reader);
+        convert_batch(batch);
+        if (!write_batch(block, lines_read, console, batch)) {
             return kRunWriteFailed;
         }
     }

@@ -15,6 +15,7 @@ inline constexpr int kRunWriteFailed = 2;  // writing a result failed; the run s
 // writes one result line per converted point to `results` (handed to the file, not closed) and prints a
 // message naming the line on `console` for every line that does not convert. `lines_read` is the number
 // of physical lines handled, also when the run stops early. The banner and summary are not printed here.
+// One run at a time: its buffers are shared.
 int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* results, std::FILE* console);
 
 }  // namespace zelmor

@@ -2,7 +2,7 @@
 
 #include <charconv>
 #include <cstdint>
-#include <limits>
+#include <cstdlib>
 
 #include "decimal_digits.hpp"
 
@@ -74,40 +74,50 @@ const char* read_exponent(long long& exponent, const char* p, const char* end)
     return q;
 }
 
-// True when a decimal too far out of range for a double is huge rather than tiny. Its order of
-// magnitude m (10^m > |value| >= 10^(m-1)) is the count of integer digits from the first non-zero one,
-// or minus the count of zeros between the point and the first non-zero digit; the exponent moves it.
-bool is_huge(const char* digits, const char* digits_end, long long exponent)
+// Significant digits that decide how any decimal rounds to a double: a point halfway between two
+// neighbouring doubles has at most 767, so a decimal cut after more than that rounds like the whole one
+// as long as a nonzero digit stands in for everything cut away.
+constexpr std::size_t kDecidingDigits = 800;
+// Room for "0.", the deciding digits, the stand-in digit, "e", a sign and 19 exponent digits, and the
+// terminator.
+constexpr std::size_t kCanonicalRoom = 2 + kDecidingDigits + 1 + 2 + 19 + 1;
+
+// Correctly rounded magnitude of any unsigned decimal text (digits with at most one point, between
+// `digits` and `digits_end`, times 10^exponent), through the C library's exact reader. The text is first
+// rewritten as "0.<significant digits>e<order>", cut to the deciding digits: then its length is bounded
+// and it is terminated, as the C library needs. It reads in the C locale, which this program never
+// leaves. Out of range, the C library gives infinity or zero (or a subnormal), as wanted.
+double read_general(const char* digits, const char* digits_end, long long exponent)
 {
-    long long magnitude = 0;
+    char canonical[kCanonicalRoom] = {'0', '.'};
+    std::size_t length = 2;
+    long long order = 0;  // the value is 0.<significant digits> * 10^(order + exponent)
     bool in_fraction = false;
+    bool cut_nonzero = false;
     for (const char* p = digits; p != digits_end; ++p) {
         if (*p == '.') {
-            if (magnitude > 0) {
-                break;
-            }
             in_fraction = true;
-        } else if (in_fraction) {
-            if (*p != '0') {
-                break;
+        } else if (length == 2 && *p == '0') {
+            order -= in_fraction ? 1 : 0;  // a leading zero: after the point, it moves the order down
+        } else {
+            order += in_fraction ? 0 : 1;
+            if (length < 2 + kDecidingDigits) {
+                canonical[length++] = *p;
+            } else {
+                cut_nonzero = cut_nonzero || *p != '0';
             }
-            --magnitude;
-        } else if (*p != '0' || magnitude > 0) {
-            ++magnitude;
         }
     }
-    return magnitude + exponent > 0;
-}
-
-// Correctly rounded magnitude of any unsigned decimal text, through the exact general reader.
-double read_general(const char* digits, const char* digits_end, const char* number_end, long long exponent)
-{
-    double magnitude = 0.0;
-    const auto result = std::from_chars(digits, number_end, magnitude, std::chars_format::general);
-    if (result.ec == std::errc::result_out_of_range) {
-        magnitude = is_huge(digits, digits_end, exponent) ? std::numeric_limits<double>::infinity() : 0.0;
+    if (length == 2) {
+        return 0.0;  // only zeros
     }
-    return magnitude;
+    if (cut_nonzero) {
+        canonical[length++] = '1';
+    }
+    canonical[length++] = 'e';
+    const auto written = std::to_chars(canonical + length, canonical + kCanonicalRoom - 1, order + exponent);
+    *written.ptr = '\0';
+    return std::strtod(canonical, nullptr);
 }
 
 }  // namespace
@@ -153,7 +163,7 @@ std::size_t read_decimal(double& value, std::string_view text)
         const double exact = static_cast<double>(mantissa);
         magnitude = scale >= 0 ? exact * kPowersOfTen[scale] : exact / kPowersOfTen[-scale];
     } else {
-        magnitude = read_general(digits, digits_end, p, exponent);
+        magnitude = read_general(digits, digits_end, exponent);
     }
     value = negative ? -magnitude : magnitude;
     return static_cast<std::size_t>(p - begin);

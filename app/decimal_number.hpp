@@ -1,4 +1,6 @@
-// Exact reading of one decimal number, independent of the locale.
+// Exact reading of one decimal number, with "." as its point. (The rare numbers of more than 19 digits
+// or beyond the exact powers of ten go to the C library's strtod, in the C locale that this program
+// never leaves.)
 #pragma once
 
 #include <cstddef>

@@ -1,9 +1,9 @@
 #include "fixed_format.hpp"
 
 #include <bit>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #if defined(__SSE2__) && (defined(__x86_64__) || defined(_M_X64))
@@ -152,9 +152,9 @@ char* write_whole_backwards(char* end, std::uint64_t whole)
 std::size_t format_uncommon(char* out, double value)
 {
     if (!(std::fabs(value) < kFastLimit)) {
-        // Huge values and non-finite ones: the exact general printer.
-        const auto result = std::to_chars(out, out + kMaxFixed4Length, value, std::chars_format::fixed, 4);
-        return static_cast<std::size_t>(result.ptr - out);
+        // Huge values and non-finite ones: the C library's exact printer, in the C locale, which this
+        // program never changes. The longest text and its terminator fit in kMaxFixed4Length.
+        return static_cast<std::size_t>(std::snprintf(out, kMaxFixed4Length, "%.4f", value));
     }
     char* at = out;
     if (std::signbit(value)) {

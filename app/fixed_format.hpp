@@ -9,8 +9,10 @@ namespace zelmor {
 inline constexpr std::size_t kMaxFixed4Length = 320;
 
 // Writes `value` to `out` with four decimals, rounding its exact binary value half to even, with "-"
-// for every negative value ("-0.0000" included) and the point as the separator whatever the locale.
-// `out` must have room for kMaxFixed4Length characters; nothing is terminated. Returns the length.
+// for every negative value ("-0.0000" included) and "." as the point (huge and non-finite values go to
+// the C library's printer, in the C locale that this program never leaves).
+// `out` must have room for kMaxFixed4Length characters; the text is not terminated, and bytes after it
+// within that room may be overwritten. Returns the length.
 std::size_t format_fixed4(char* out, double value);
 
 // Writes "<first> <second>", each as format_fixed4 writes it (the two are spelled together where the

@@ -22,6 +22,12 @@ std::size_t skip_blanks(std::string_view line, std::size_t at)
     return at;
 }
 
+// The part of `line` from `at` (at most its size) on.
+std::string_view rest_of(std::string_view line, std::size_t at)
+{
+    return std::string_view(line.data() + at, line.size() - at);
+}
+
 }  // namespace
 
 int scan_line(PointRecord& record, std::string_view line, bool cut)
@@ -36,14 +42,14 @@ int scan_line(PointRecord& record, std::string_view line, bool cut)
     record.tag = line[at];
 
     at = skip_blanks(line, at + 1);
-    const std::size_t first_length = read_decimal(record.first, line.substr(at));
+    const std::size_t first_length = read_decimal(record.first, rest_of(line, at));
     if (first_length == 0) {
         return 1;
     }
 
     at = skip_blanks(line, at + first_length);
     double second = 0.0;
-    const std::size_t second_length = read_decimal(second, line.substr(at));
+    const std::size_t second_length = read_decimal(second, rest_of(line, at));
     if (second_length == 0 || (cut && at + second_length == line.size())) {
         return 2;
     }

@@ -119,34 +119,73 @@ TEST(DecimalValue, ThousandDigitMantissas)
     }
 }
 
-// Exact midpoints between neighbouring doubles, and the decimals just either side of them: the cases a
-// reader that rounds twice gets wrong. A midpoint has 54 significant bits, so a long double holds it
-// exactly and printf can spell it out digit for digit.
+// The exact decimal of a midpoint between neighbouring doubles near 2^exponent, as its significant
+// digits (ending in 5) and its exponent part ("e-308"). A midpoint has 54 significant bits, so a long
+// double holds it exactly and printf can spell it out digit for digit.
+struct Midpoint {
+    std::string mantissa;
+    std::string suffix;
+};
+
+Midpoint random_midpoint(std::mt19937_64& random, int exponent)
+{
+    const double low = std::ldexp(1.0 + std::ldexp(static_cast<double>(random() >> 12), -52), exponent);
+    const long double midpoint = (static_cast<long double>(low) + std::nextafter(low, INFINITY)) / 2;
+    char text[1200];
+    std::snprintf(text, sizeof text, "%.1100Le", midpoint);
+    const std::string exact = text;
+    const std::size_t e = exact.find('e');
+    Midpoint result{exact.substr(0, e), exact.substr(e)};
+    while (result.mantissa.back() == '0') {
+        result.mantissa.pop_back();
+    }
+    return result;
+}
+
+// Exact midpoints, and the decimals just either side of them: the cases a reader that rounds twice gets
+// wrong.
 TEST(DecimalValue, HalfwayCasesAndTheirNeighbours)
 {
     std::mt19937_64 random(53);
     std::uniform_int_distribution<int> exponent(-1070, 1020);
-    int checked = 0;
     for (int i = 0; i < 3000; ++i) {
-        const double low = std::ldexp(1.0 + std::ldexp(static_cast<double>(random() >> 12), -52), exponent(random));
-        const long double midpoint = (static_cast<long double>(low) + std::nextafter(low, INFINITY)) / 2;
-        char text[1200];
-        std::snprintf(text, sizeof text, "%.1100Le", midpoint);
-        std::string exact = text;
-        const std::size_t e = exact.find('e');
-        std::string mantissa = exact.substr(0, e);
-        while (mantissa.back() == '0') {
-            mantissa.pop_back();
-        }
-        const std::string suffix = exact.substr(e);
-        EXPECT_TRUE(reads_like_strtod(mantissa + suffix));
-        EXPECT_TRUE(reads_like_strtod(mantissa + "000001" + suffix));
-        std::string below = mantissa;
+        const Midpoint m = random_midpoint(random, exponent(random));
+        EXPECT_TRUE(reads_like_strtod(m.mantissa + m.suffix));
+        EXPECT_TRUE(reads_like_strtod(m.mantissa + "000001" + m.suffix));
+        std::string below = m.mantissa;
         below.back() = static_cast<char>(below.back() - 1);  // the last digit of an exact midpoint is 5
-        EXPECT_TRUE(reads_like_strtod(below + "9999" + suffix));
-        ++checked;
+        EXPECT_TRUE(reads_like_strtod(below + "9999" + m.suffix));
     }
-    EXPECT_EQ(checked, 3000);
+}
+
+// Long decimals are read from their first 800 significant digits and whether anything nonzero follows:
+// a midpoint (subnormal ones have the most digits) followed by zeros to far past that and then a 1
+// rounds up, and with zeros only it rounds to even; leading zeros and a long whole part do not count.
+TEST(DecimalValue, DigitsFarBeyondTheFirstEightHundredStillDecide)
+{
+    std::mt19937_64 random(768);
+    for (const int exponent : {-1074, -1060, -1030, -600, 0, 52, 900}) {
+        for (int i = 0; i < 20; ++i) {
+            const Midpoint m = random_midpoint(random, exponent);
+            // Built by appending: GCC 12 warns falsely about concatenating long temporaries here.
+            const std::string zeros(1000 - m.mantissa.size(), '0');
+            std::string leading = "0.";
+            leading.append(500, '0').append(m.mantissa, 0, 1).append(m.mantissa, 2);  // the point moved
+            std::string shifted = "e";
+            shifted += std::to_string(std::stoi(m.suffix.substr(1)) + 501);
+            for (const std::string& tail : {zeros + "1", zeros, zeros + "0000", std::string("")}) {
+                EXPECT_TRUE(reads_like_strtod(m.mantissa + tail + m.suffix));
+                EXPECT_TRUE(reads_like_strtod(leading + tail + shifted));
+            }
+        }
+    }
+    std::string nines(1200, '9');
+    EXPECT_TRUE(reads_like_strtod(nines));  // about 10^1200: infinite
+    nines[309] = '.';
+    EXPECT_TRUE(reads_like_strtod(nines));  // about 10^309: just above the largest double
+    std::string tiny = "0.";
+    tiny.append(1000, '0').append("1");
+    EXPECT_TRUE(reads_like_strtod(tiny));  // far below the smallest
 }
 
 TEST(DecimalValue, RandomDecimalsAgreeWithStrtod)

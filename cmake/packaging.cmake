@@ -57,7 +57,7 @@ find_program(ZELMOR_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(ZELMOR_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-  set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
+  set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libc6")
 endif()
 
 include(CPack)

@@ -4,9 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "fast_paths.hpp"
 
 namespace zelmor {
 
@@ -18,15 +16,15 @@ inline constexpr std::size_t kWindowBytes = 32;
 // readable bytes after it.
 inline constexpr std::size_t kReadPadding = kWindowBytes;
 
-// Bytes before the start of a line that the scanner may load (the digits before a number's point are
-// loaded ending at the point) but never use: whoever hands it a line must own at least this many
-// readable bytes before it.
-inline constexpr std::size_t kLeadPadding = 8;
+// Bytes before the start of a line that the scanner may load (a number's digits are loaded in 16 bytes
+// ending at its end, and again one byte earlier) but never use: whoever hands it a line must own at
+// least this many readable bytes before it.
+inline constexpr std::size_t kLeadPadding = 16;
 
 // Bit i set when byte i of the `kWindowBytes` bytes at `p` equals `c`. All of them must be readable.
 inline std::uint32_t window_bytes_equal(const char* p, char c)
 {
-#if defined(__SSE2__)
+#if defined(ZELMOR_SSE2)
     const __m128i wanted = _mm_set1_epi8(c);
     const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));

@@ -4,48 +4,22 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "decimal_digits.hpp"
-
 namespace zelmor {
 namespace {
 
-using namespace digits;
-
-// Most decimal digits that always fit in an unsigned 64-bit integer.
-constexpr int kMaxExactDigits = 19;
 // An exponent is clamped here while it is read: far beyond any double's range, far from overflowing
 // the sum with a line's digit count.
 constexpr long long kExponentClamp = 1'000'000'000;
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// Digits past the first eight of a run, appended to `mantissa` (which wraps beyond 19 digits: it is
-// then not used). Returns the end of the digits.
-const char* read_more_digits(std::uint64_t& mantissa, const char* p, const char* end)
+// The digits at `p` (before `end`), appended to `mantissa`; returns the end of the digits.
+const char* read_digits(std::uint64_t& mantissa, const char* p, const char* end)
 {
-    for (;;) {
-        const std::size_t run = digit_run(p, end);
-        if (run == 0) {
-            return p;
-        }
-        mantissa = mantissa * kIntegerPowersOfTen[run] + digits_value(p, run);
-        p += run;
-        if (run < kWordDigits) {
-            return p;
-        }
+    for (; p != end && is_digit(*p); ++p) {
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
     }
-}
-
-// The digits at `p`, appended to `mantissa`; returns the end of the digits. Coordinates have runs of
-// at most eight digits, which take one step without a loop.
-inline const char* read_digits(std::uint64_t& mantissa, const char* p, const char* end)
-{
-    const std::size_t run = digit_run(p, end);
-    if (run == 0) {
-        return p;
-    }
-    mantissa = mantissa * kIntegerPowersOfTen[run] + digits_value(p, run);
-    return run < kWordDigits ? p + run : read_more_digits(mantissa, p + run, end);
+    return p;
 }
 
 // The exponent part at `p`, if complete; returns the end of it, or `p` when there is none ("1e", "1e+":
@@ -122,51 +96,54 @@ double read_general(const char* digits, const char* digits_end, long long expone
 
 }  // namespace
 
+void read_plain_decimal(PlainDecimal& number, const char* p, const char* end)
+{
+    number.negative = p != end && *p == '-';
+    p += p != end && (*p == '-' || *p == '+') ? 1 : 0;
+    const char* const whole = p;
+    number.mantissa = 0;
+    p = read_digits(number.mantissa, p, end);
+    number.digits = p - whole;
+    number.fraction_digits = 0;
+    if (p != end && *p == '.') {
+        const char* const fraction = p + 1;
+        p = read_digits(number.mantissa, fraction, end);
+        number.fraction_digits = p - fraction;
+        number.digits += number.fraction_digits;
+    }
+    number.end = p;
+}
+
 std::size_t read_decimal(double& value, std::string_view text)
 {
     const char* const begin = text.data();
     const char* const end = begin + text.size();
-    const char* p = begin;
-    bool negative = false;
-    if (p != end && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        ++p;
-    }
-    const char* const digits = p;
-    // "0x" starts a hexadecimal form, which is not a number here.
-    if (end - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
+    // "0x" after the sign starts a hexadecimal form, which is not a number here.
+    const char* const digits = begin + (text.size() != 0 && (*begin == '+' || *begin == '-') ? 1 : 0);
+    if (end - digits >= 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
         return 0;
     }
-    std::uint64_t mantissa = 0;
-    p = read_digits(mantissa, p, end);
-    long long digit_count = p - digits;
-    long long fraction_digits = 0;
-    if (p != end && *p == '.') {
-        const char* const fraction = p + 1;
-        p = read_digits(mantissa, fraction, end);
-        fraction_digits = p - fraction;
-        digit_count += fraction_digits;
-    }
-    if (digit_count == 0) {
+    PlainDecimal number{};
+    read_plain_decimal(number, begin, end);
+    if (number.digits == 0) {
         return 0;
     }
-    const char* const digits_end = p;
     long long exponent = 0;
-    p = read_exponent(exponent, p, end);
+    const char* const number_end = read_exponent(exponent, number.end, end);
 
     // Fast path: an integer mantissa up to 2^53 and a power of ten up to 10^22 are both exact, so one
     // multiplication or division rounds once, to the nearest double: the correctly rounded value.
-    const long long scale = exponent - fraction_digits;
+    const long long scale = exponent - number.fraction_digits;
     double magnitude = 0.0;
-    if (digit_count <= kMaxExactDigits && mantissa <= kMaxExactMantissa && scale >= -kMaxExactPowerOfTen &&
+    if (number.digits <= kMaxExactDigits && number.mantissa <= kMaxExactMantissa && scale >= -kMaxExactPowerOfTen &&
         scale <= kMaxExactPowerOfTen) {
-        const double exact = static_cast<double>(mantissa);
+        const double exact = static_cast<double>(number.mantissa);
         magnitude = scale >= 0 ? exact * kPowersOfTen[scale] : exact / kPowersOfTen[-scale];
     } else {
-        magnitude = read_general(digits, digits_end, exponent);
+        magnitude = read_general(digits, number.end, exponent);
     }
-    value = negative ? -magnitude : magnitude;
-    return static_cast<std::size_t>(p - begin);
+    value = number.negative ? -magnitude : magnitude;
+    return static_cast<std::size_t>(number_end - begin);
 }
 
 }  // namespace zelmor

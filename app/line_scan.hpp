@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+#include "byte_window.hpp"  // the paddings
+
 namespace zelmor {
 
 // One point as read from a line: the system tag ('W' geodetic degrees, 'P' grid metres, or anything
@@ -21,13 +23,26 @@ inline constexpr int kPointItems = 3;
 // space before each number is skipped and none is required; anything after the second number is
 // ignored. A NUL byte ends the readable text, as it ends a C string. Numbers are read by read_decimal.
 //
-// `cut` says that `line` is only the start of a longer line: a second number that runs up to the end of
-// `line` might go on, so it is not taken.
+// `cut` says that `line` is only the start of a longer line: a second number that might go on past the
+// end of `line` (its digits, or an exponent mark and sign after it, run up to that end) is not taken.
 //
 // `line` must be preceded by kLeadPadding and followed by kReadPadding readable bytes (they are loaded,
 // never used).
 //
 // Returns how many items were read, 0 to 3; `record` holds those items.
 int scan_line(PointRecord& record, std::string_view line, bool cut);
+
+// The two ways scan_line reads, apart so that they can be held against each other.
+//
+// The quick way, for lines of plain decimals: blanks, the tag, blanks, a number, blanks, a number, then
+// the line's end or a blank and anything. Each number is an optional sign, digits and an optional point
+// and digits, 19 digits at most whose integer is at most 2^53, so that one correctly rounded division
+// gives its value; the second must end within the line's first 64 bytes. It reads such a line exactly
+// as the general way does and returns true; for every other line it returns false, with `record` in any
+// state.
+bool scan_plain_line(PointRecord& record, std::string_view line);
+
+// The general way, for any line.
+int scan_any_line(PointRecord& record, std::string_view line, bool cut);
 
 }  // namespace zelmor

@@ -50,11 +50,20 @@ void check_scan(std::string_view line)
     std::string padded(zelmor::kLeadPadding, '7');
     padded.append(line);
     padded.append(zelmor::kReadPadding, '7');
+    const std::string_view in_place(padded.data() + zelmor::kLeadPadding, line.size());
     zelmor::PointRecord record{};
-    const int items =
-        zelmor::scan_line(record, std::string_view(padded.data() + zelmor::kLeadPadding, line.size()), false);
+    const int items = zelmor::scan_line(record, in_place, false);
     if (items < 0 || items > zelmor::kPointItems) {
         fail("item count out of range", line);
+    }
+    // The quick way reads what the general way reads, or declines.
+    zelmor::PointRecord quick{};
+    zelmor::PointRecord general{};
+    if (zelmor::scan_plain_line(quick, in_place) &&
+        (zelmor::scan_any_line(general, in_place, false) != zelmor::kPointItems || quick.tag != general.tag ||
+         std::memcmp(&quick.first, &general.first, sizeof(double)) != 0 ||
+         std::memcmp(&quick.second, &general.second, sizeof(double)) != 0)) {
+        fail("the quick way reads otherwise than the general way", line);
     }
     const std::string_view text = line.substr(0, line.find('\0'));  // what a C string holds
     if (differs_by_design(text)) {

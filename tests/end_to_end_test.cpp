@@ -77,6 +77,10 @@ TEST(EndToEnd, WholeFiles)
          {"P 459309.2094 500000.0000"}, "", 1},
         {"a long line that is not a point", long_tail + "\nW 52 19\n", {"P 459309.2094 500000.0000"},
          problem(1, kFormat), 2},
+        // Lines cut after 128 KiB, inside an exponent: the number may go on, so it is not read short.
+        {"cut after an exponent mark", "P 52 " + std::string(131065, ' ') + "1e5\n", {}, problem(1, kFormat), 1},
+        {"cut after an exponent sign", "P 52 " + std::string(131062, ' ') + "1.5e+5\nP 0 0\n", {"W 47.6737 12.3357"},
+         problem(1, kFormat), 2},
         {"a grid point too far out for the formulas", "P 1e300 0\nW 1e400 19\n", {},
          problem(1, kRange) + problem(2, kRange), 2},
         {"number words and hexadecimal forms", "W nan 19\nP 1 inf\nW 0x34 0x13\nW 52 19\n",

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -137,6 +140,12 @@ TEST(LineScan, ACutLineDoesNotTakeANumberThatMayGoOn)
     for (const auto& c : cases) {
         expect_scan(c, true);
     }
+    // Cut at every byte of a second number, exponents included: never read as a shorter number.
+    for (const std::string number : {"1e5", "1.5e+5", "-2.25E-3", "459309.2094", "7.", "0x13"}) {
+        for (std::size_t length = 1; length <= number.size(); ++length) {
+            expect_scan({"P 52 " + number.substr(0, length), 2, 'P', 52, 0}, true);
+        }
+    }
 }
 
 // Random lines built from pieces that the C library's "%1s %lf %lf" and this scanner must read alike.
@@ -184,86 +193,60 @@ void expect_like_scanf(const std::string& line)
     }
 }
 
-// The common shape of a line is read by a quick path that looks at its first 32 bytes at once and
-// reads runs of up to eight digits in one step; everything else goes the general way. Lines at the
-// edges of that shape must read the same either way.
-TEST(LineScan, EdgesOfTheQuickShape)
+// The quick way reads a line exactly as the general way does, or declines; and it declines no line of
+// plain decimals whose numbers end within its window: any blanks, signs, 0 to 20 digits on either side
+// of a point, CR LF, trailing words, and near misses (exponents, a second point, a comma, 2^53 + 1).
+TEST(LineScan, TheQuickWayReadsAsTheGeneralWayOrDeclines)
 {
-    const std::string lines[] = {
-        "W 12345678.12345678 1",           // eight digits before and after the point
-        "W 123456789.1 1",                 // nine before
-        "W 1.123456789 1",                 // nine after
-        "W 99999999.99999999 1",           // sixteen digits: beyond 2^53
-        "W 90071992.54740993 1",           // 2^53 + 1 in sixteen digits
-        "W 90071992.54740992 1",           // 2^53
-        "P 1234567.1234 7654321.4321",
-        "P 0.0 0.",
-        "P 00000000.00000000 00000001",
-        "W 52 19e",                        // an exponent mark right after the second number
-        "W 52e1 19",
-        "W 52 19x",
-        "W 52.19.5",                       // the second number starts at the second point
-        "W 52 19 trailing words",
-    };
-    for (const auto& line : lines) {
-        expect_like_scanf(line);
-    }
-    // A second number that ends at every place around the end of the 32-byte window, with the line
-    // ending there or going on.
-    for (std::size_t padding = 0; padding < 40; ++padding) {
-        std::string start = "W";
-        start.append(padding, ' ');
-        start += " 52.25 19.125";
-        expect_like_scanf(start);
-        expect_like_scanf(start + " ");
-        expect_like_scanf(start + "7");
-        expect_like_scanf(start + "e5");
-        std::string indented(padding, '\t');
-        indented += "P 459309.2094 500000";
-        expect_like_scanf(indented);
-    }
-}
-
-// Nearly every line of a field export is "<W or P> <digits>.<digits> <digits>.<digits>", read by the
-// quickest path of all. Every count of digits on each side of each point, around its limits (none,
-// eight, nine), with the line ending there, in a carriage return, or going on.
-TEST(LineScan, EdgesOfThePlainShape)
-{
-    std::mt19937 random(1992);
-    std::uniform_int_distribution<int> digit(0, 9);
-    const auto digits = [&](int count) {
+    static const char* const kBlanks[] = {"", " ", "  ", "\t", " \t\v\f ", "                                      "};
+    static const char* const kSigns[] = {"", "", "-", "+"};
+    static const char* const kEndings[] = {"", "\r", " ", " trailing words", "e5", ".5", "x", ",5", "\0"};
+    std::mt19937_64 random(2026);
+    const auto digits = [&](std::size_t count) {
         std::string text;
-        for (int i = 0; i < count; ++i) {
-            text += static_cast<char>('0' + digit(random));
+        for (std::size_t i = 0; i < count; ++i) {
+            text += static_cast<char>('0' + random() % (random() % 4 == 0 ? 1 : 10));  // leading zeros, too
         }
         return text;
     };
-    static const char* const kEndings[] = {"", "\r", "\r\r", " ", "7", "e5", ".5", "\t"};
-    const int counts[] = {0, 1, 2, 7, 8, 9};
-    for (const int first_whole : counts) {
-        for (const int first_fraction : counts) {
-            for (const int second_whole : counts) {
-                for (const int second_fraction : counts) {
-                    const std::string line = std::string(digit(random) < 5 ? "W " : "P ") + digits(first_whole) + "." +
-                                             digits(first_fraction) + " " + digits(second_whole) + "." +
-                                             digits(second_fraction);
-                    for (const char* ending : kEndings) {
-                        expect_like_scanf(line + ending);
-                    }
-                }
-            }
-        }
-    }
-    const std::string near_misses[] = {
-        "X 52.5 19.5",  "w 52.5 19.5",  "W  52.5 19.5", "W 52.5  19.5", " W 52.5 19.5", "W52.5 19.5",
-        "W 52.5\t19.5", "W 52.5,19.5",  "W -52.5 19.5", "W 52.5 +19.5", "W 52..5 19.5", "W 52.5 19..5",
-        "W 99999999.99999999 1.5",       "W 1.5 90071992.54740993",       "W 1.5 90071992.54740992",
-        "P 1234567890123.123456789 1.5", "P 123456.1234 1234567.12345678901234",
-        "\rW 52.5 19.5", "W 52.5 19.5\r\n",
+    // Whole parts and fractions around 2^53 = 9007199254740992 and 19 digits.
+    static const char* const kEdges[][2] = {{"90071992", "54740993"}, {"90071992", "54740992"}, {"", "9007199254740993"},
+                                            {"0000", "000000000000001"}, {"123456789012345678", "9"}, {"1", "2345678901234567890"}};
+    // A number, and whether the quick way must take it: 1 to 19 digits whose integer is at most 2^53.
+    const auto number = [&](bool& plain) {
+        const auto edge = random() % 24;
+        const std::string whole = edge < std::size(kEdges) ? kEdges[edge][0] : digits(random() % 21);
+        const std::string fraction = edge < std::size(kEdges) ? kEdges[edge][1] : digits(random() % 21);
+        const std::string all = whole + fraction;
+        plain = !all.empty() && all.size() <= 19 && std::stoull(all) <= (std::uint64_t{1} << 53);
+        return kSigns[random() % 4] + whole + (random() % 4 != 0 ? "." : "") + fraction;
     };
-    for (const auto& line : near_misses) {
-        expect_like_scanf(line);
+    int taken = 0;
+    for (int i = 0; i < 200000; ++i) {
+        bool first_plain = false;
+        bool second_plain = false;
+        const std::string tag = std::string(kBlanks[random() % 6]) + "WP-5"[random() % 4] + kBlanks[random() % 6];
+        const std::string first = number(first_plain);
+        const std::string gap = std::string(" \t\r")[random() % 3] + std::string(kBlanks[random() % 6]);
+        const std::string second = number(second_plain);
+        const std::size_t ending = random() % std::size(kEndings);
+        const std::string line = tag + first + gap + second + std::string(kEndings[ending], ending == 8 ? 1 : std::strlen(kEndings[ending]));
+        std::string storage;
+        const std::string_view padded = zelmor_test::padded(storage, line);
+        PointRecord quick{};
+        PointRecord general{};
+        const bool must_take = first_plain && second_plain && ending <= 3 && line.size() - std::strlen(kEndings[ending]) < 64;
+        if (!zelmor::scan_plain_line(quick, padded)) {
+            ASSERT_FALSE(must_take) << '"' << line << '"';
+            continue;
+        }
+        ++taken;
+        ASSERT_EQ(zelmor::scan_any_line(general, padded, false), zelmor::kPointItems) << '"' << line << '"';
+        ASSERT_EQ(quick.tag, general.tag) << '"' << line << '"';
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(quick.first), std::bit_cast<std::uint64_t>(general.first)) << '"' << line << '"';
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(quick.second), std::bit_cast<std::uint64_t>(general.second)) << '"' << line << '"';
     }
+    EXPECT_GT(taken, 5000);  // the lines above do exercise the quick way
 }
 
 TEST(LineScan, ReadsLikeTheCLibrariesScanf)

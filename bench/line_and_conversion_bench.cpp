@@ -11,6 +11,7 @@
 
 #include "decimal_number.hpp"
 #include "line_scan.hpp"
+#include "point_lines.hpp"
 #include "result_line.hpp"
 
 namespace {
@@ -18,7 +19,7 @@ namespace {
 constexpr std::size_t kPoints = 4096;  // cycled through, so that branch predictors cannot learn them
 
 struct Sample {
-    std::vector<std::string> lines;
+    std::vector<std::string> lines[3];  // of each shape of file, with the scanner's paddings
     std::vector<zelmor::PointRecord> geodetic;
     std::vector<zelmor::PointRecord> grid;
 };
@@ -30,19 +31,20 @@ const Sample& sample()
         std::mt19937_64 random(1992);
         std::uniform_real_distribution<double> latitude(49.0, 54.8), longitude(14.1, 24.1);
         std::uniform_real_distribution<double> northing(130000.0, 780000.0), easting(170000.0, 860000.0);
-        char text[64];
         for (std::size_t i = 0; i < kPoints; ++i) {
             const double b = latitude(random), l = longitude(random);
             const double x = northing(random), y = easting(random);
             s.geodetic.push_back({'W', b, l});
             s.grid.push_back({'P', x, y});
-            if (random() & 1) {
-                std::snprintf(text, sizeof text, "W %.7f %.7f", b, l);
-            } else {
-                std::snprintf(text, sizeof text, "P %.4f %.4f", x, y);
+        }
+        for (int shape = 0; shape < 3; ++shape) {
+            zelmor_bench::PointLines lines{};
+            lines.random.seed(1992);
+            for (std::size_t i = 0; i < kPoints; ++i) {
+                std::string line = zelmor_bench::next_line(lines, static_cast<zelmor_bench::Shape>(shape));
+                line.pop_back();  // the newline
+                s.lines[shape].push_back(std::string(zelmor::kLeadPadding, '\0') + line + std::string(zelmor::kReadPadding, '\0'));
             }
-            // The scanner's paddings before and after the line.
-            s.lines.emplace_back(zelmor::kLeadPadding, '\0').append(text).append(zelmor::kReadPadding, '\0');
         }
         return s;
     }();
@@ -67,23 +69,25 @@ const std::vector<zelmor::PointRecord>& grid_points() { return sample().grid; }
 BENCHMARK_CAPTURE(conversion, geodetic_to_grid, zelmor::geodetic_to_grid, geodetic_points);
 BENCHMARK_CAPTURE(conversion, grid_to_geodetic, zelmor::grid_to_geodetic, grid_points);
 
-void scan_line(benchmark::State& state)
+// Scanning the lines of a file of one shape, by `scan` (the whole scanner, or only its general way).
+void scan(benchmark::State& state, int (*scan)(zelmor::PointRecord&, std::string_view, bool), int shape)
 {
-    const auto& lines = sample().lines;
+    const auto& lines = sample().lines[shape];
     std::size_t i = 0;
     for (auto _ : state) {
         zelmor::PointRecord record{};
         const std::string& line = lines[i];
-        benchmark::DoNotOptimize(
-            zelmor::scan_line(record,
-                              std::string_view(line.data() + zelmor::kLeadPadding,
-                                               line.size() - zelmor::kLeadPadding - zelmor::kReadPadding),
-                              false));
+        const std::string_view text(line.data() + zelmor::kLeadPadding,
+                                    line.size() - zelmor::kLeadPadding - zelmor::kReadPadding);
+        benchmark::DoNotOptimize(scan(record, text, false));
         benchmark::DoNotOptimize(record);
         i = (i + 1) % kPoints;
     }
 }
-BENCHMARK(scan_line);
+BENCHMARK_CAPTURE(scan, mixed, zelmor::scan_line, 0);
+BENCHMARK_CAPTURE(scan, gnss, zelmor::scan_line, 1);
+BENCHMARK_CAPTURE(scan, field, zelmor::scan_line, 2);
+BENCHMARK_CAPTURE(scan, field_general_way, zelmor::scan_any_line, 2);
 
 void format_result_line(benchmark::State& state)
 {

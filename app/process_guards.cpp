@@ -1,6 +1,9 @@
 #include "process_guards.hpp"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
 #include <csignal>
 
 #include <fcntl.h>
@@ -59,9 +62,24 @@ bool prepare_process()
     return true;
 }
 
-bool is_same_file(std::FILE*, const char*)
+// A file is known by the serial number of its volume and its index on that volume, as a Unix file by
+// its device and inode.
+bool is_same_file(std::FILE* open_file, const char* path)
 {
-    return false;
+    const auto opened = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(open_file)));
+    // Opened for no access at all, only to ask what file it is; others may go on using it meanwhile.
+    const HANDLE named = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (opened == INVALID_HANDLE_VALUE || named == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION first{};
+    BY_HANDLE_FILE_INFORMATION second{};
+    const bool same = GetFileInformationByHandle(opened, &first) != 0 && GetFileInformationByHandle(named, &second) != 0 &&
+                      first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+                      first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+    CloseHandle(named);
+    return same;
 }
 
 #endif

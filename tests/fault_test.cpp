@@ -36,8 +36,8 @@ LargeFile large_file(int points)
 
 TEST(Faults, DiskFullAtTheFirstWrite)
 {
-    if (!program_is_native()) {
-        GTEST_SKIP() << "/dev/full is a native device";
+    if (program_is_windows()) {
+        GTEST_SKIP() << "/dev/full is a device of this system";
     }
     ScratchDirectory scratch;
     write_file(scratch.path / "dane.txt", "X 1\nW 52 19\nw 1 2\n");
@@ -49,8 +49,8 @@ TEST(Faults, DiskFullAtTheFirstWrite)
 
 TEST(Faults, DiskFullInTheMiddleOfALargeFile)
 {
-    if (!program_is_native()) {
-        GTEST_SKIP() << "a file size limit is a native matter";
+    if (program_is_windows()) {
+        GTEST_SKIP() << "a file size limit is a matter of this system";
     }
     constexpr long long kLimit = 1 << 20;  // bytes the results file may reach: full there
     ScratchDirectory scratch;
@@ -69,8 +69,8 @@ TEST(Faults, AFailingConsoleFailsTheRunButLosesNoResults)
 {
     const Console consoles[] = {Console::kClosed, Console::kFull, Console::kBrokenPipe};
     for (const Console console : consoles) {
-        if (console == Console::kFull && !program_is_native()) {
-            continue;  // /dev/full is a native device
+        if (console == Console::kFull && program_is_windows()) {
+            continue;  // /dev/full is a device of this system
         }
         ScratchDirectory scratch;
         write_file(scratch.path / "dane.txt", "W 52 19\nX 1\nP 0 0\n");
@@ -89,8 +89,8 @@ TEST(Faults, AFailingConsoleFailsTheRunButLosesNoResults)
 // and every message meant for the console would land in the results.
 TEST(Faults, ClosedStandardDescriptorsDoNotSendMessagesIntoTheResults)
 {
-    if (!program_is_native()) {
-        GTEST_SKIP() << "descriptor numbers are a native matter";
+    if (program_is_windows()) {
+        GTEST_SKIP() << "descriptor numbers are a matter of this system";
     }
     ScratchDirectory scratch;
     std::string input = "W 52 19\n";

@@ -184,6 +184,11 @@ ProgramRun run_program(const std::filesystem::path& directory, const RunOptions&
     return run;
 }
 
+bool program_is_windows()
+{
+    return writes_crlf();
+}
+
 bool program_is_native()
 {
     const char* command = std::getenv("ZELMOR_TEST_COMMAND");

@@ -41,9 +41,13 @@ struct ScratchDirectory {
 // Runs the program under test in `directory` and waits for it.
 ProgramRun run_program(const std::filesystem::path& directory, const RunOptions& options = {});
 
-// True when the program under test is the native build (not, for instance, a Windows build run by an
-// emulator), so that its memory and the platform's special files can be observed.
+// True when the program under test is the native build (not one run by an emulator), so that its memory
+// can be observed.
 bool program_is_native();
+
+// True when the program under test is a Windows build (ZELMOR_TEST_LINE_END=crlf, run by Wine), which
+// knows nothing of this system's special files, file size limits and descriptors.
+bool program_is_windows();
 
 void write_file(const std::filesystem::path& path, std::string_view content);
 std::string read_file(const std::filesystem::path& path);

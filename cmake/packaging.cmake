@@ -5,16 +5,62 @@ include(CMakePackageConfigHelpers)
 
 set(ZELMOR_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/zelmor)
 
+set(ZELMOR_CONTACT "the zelmor developers <maintainers@users.noreply.c-seed-26a3654f.example>")
+
 if(WIN32)
-  # One folder, as Windows users unpack it: the program, the documents, and an example dane.txt beside
-  # the program, so that starting it there converts the example at once.
+  # One folder, as Windows users unpack it: the program, the documents, the licence, and an example
+  # dane.txt beside the program, so that starting it there converts the example at once.
   install(TARGETS zelmor RUNTIME DESTINATION . COMPONENT runtime)
   install(FILES README.md README.pl.md examples/dane.txt DESTINATION . COMPONENT runtime)
+  install(FILES LICENSE DESTINATION . RENAME LICENSE.txt COMPONENT runtime)
 else()
   install(TARGETS zelmor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
-  install(FILES man/zelmor.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT runtime)
   install(FILES README.md README.pl.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT runtime)
   install(FILES examples/dane.txt DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples COMPONENT runtime)
+
+  # The licence in Debian's machine-readable copyright format, made from LICENSE: its copyright line,
+  # and its permission notice as the text of the licence (which Debian calls Expat).
+  file(READ ${PROJECT_SOURCE_DIR}/LICENSE ZELMOR_LICENSE)
+  string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" ZELMOR_COPYRIGHT_LINE "${ZELMOR_LICENSE}")
+  set(ZELMOR_COPYRIGHT "${CMAKE_MATCH_1}")
+  string(REGEX REPLACE ".*Copyright \\(c\\) [^\n]*\n\n" "" ZELMOR_PERMISSION "${ZELMOR_LICENSE}")
+  string(STRIP "${ZELMOR_PERMISSION}" ZELMOR_PERMISSION)
+  string(REPLACE "\n\n" "\n.\n" ZELMOR_PERMISSION "${ZELMOR_PERMISSION}")
+  string(REPLACE "\n" "\n " ZELMOR_PERMISSION "${ZELMOR_PERMISSION}")
+  file(WRITE ${PROJECT_BINARY_DIR}/copyright
+    "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
+    "Upstream-Name: zelmor\n"
+    "Upstream-Contact: ${ZELMOR_CONTACT}\n\n"
+    "Files: *\nCopyright: ${ZELMOR_COPYRIGHT}\nLicense: Expat\n\n"
+    "License: Expat\n ${ZELMOR_PERMISSION}\n")
+
+  # The manual pages and the changelog compressed as Debian keeps them (man reads them either way), and
+  # without a name or time in the gzip header, so that every build gives the same bytes.
+  find_program(ZELMOR_GZIP gzip REQUIRED)
+  set(ZELMOR_COMPRESSED "")
+  foreach(page man/zelmor.1 man/pl/zelmor.1 cmake/debian/changelog)
+    set(copy ${PROJECT_BINARY_DIR}/compressed/${page})
+    add_custom_command(OUTPUT ${copy}.gz
+      COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/${page} ${copy}
+      COMMAND ${ZELMOR_GZIP} -9nf ${copy}
+      DEPENDS ${PROJECT_SOURCE_DIR}/${page})
+    list(APPEND ZELMOR_COMPRESSED ${copy}.gz)
+  endforeach()
+  add_custom_target(compressed_documents ALL DEPENDS ${ZELMOR_COMPRESSED})
+  install(FILES ${PROJECT_BINARY_DIR}/compressed/man/zelmor.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+          COMPONENT runtime)
+  install(FILES ${PROJECT_BINARY_DIR}/compressed/man/pl/zelmor.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/pl/man1
+          COMPONENT runtime)
+  # Each package's own copyright and changelog.
+  foreach(component_package runtime:zelmor development:zelmor-dev)
+    string(REPLACE ":" ";" pair ${component_package})
+    list(GET pair 0 component)
+    list(GET pair 1 package)
+    install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package}
+            COMPONENT ${component})
+    install(FILES ${PROJECT_BINARY_DIR}/compressed/cmake/debian/changelog.gz
+            DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
+  endforeach()
 endif()
 
 install(TARGETS zelmor_projection EXPORT zelmorTargets
@@ -30,11 +76,22 @@ install(FILES ${PROJECT_BINARY_DIR}/zelmorConfig.cmake ${PROJECT_BINARY_DIR}/zel
 
 set(CPACK_PACKAGE_NAME zelmor)
 set(CPACK_PACKAGE_VENDOR "the zelmor developers")
-set(CPACK_PACKAGE_CONTACT "the zelmor developers <maintainers@users.noreply.c-seed-26a3654f.example>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "batch conversion between WGS84 and the Polish grid PUWG 1992")
-set(CPACK_PACKAGE_DESCRIPTION
-  "zelmor converts files of points between WGS84 geodetic coordinates (latitude, longitude) and the\
- Polish national grid PUWG 1992 (x, y), reporting every line it cannot convert.")
+set(CPACK_PACKAGE_CONTACT "${ZELMOR_CONTACT}")
+# Each Debian package's description: its synopsis (the first line), then the extended description. (No
+# summary is set for all packages, or CPack would put it before each of these.)
+set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "batch conversion between WGS84 and the Polish grid PUWG 1992
+zelmor converts files of points between WGS84 geodetic coordinates (latitude
+and longitude) and the Polish national grid PUWG 1992 (x and y), in both
+directions, each result to four decimals. It names every line that it cannot
+convert, with its line number, on the console, and handles files of hundreds
+of millions of points in a few megabytes of memory. Its messages are in
+Polish; its manual is in English and Polish.")
+set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "WGS84 to PUWG 1992 conversions as a C++ library
+The two conversions of zelmor, WGS84 geodetic coordinates to the Polish
+national grid PUWG 1992 and back, as a static library with its C++ header
+and a CMake package (find_package(zelmor), target zelmor::projection).")
+# The packaged program is stripped of its symbols and debugging information.
+set(CPACK_STRIP_FILES ON)
 if(WIN32)
   # cpack -G ZIP: the program's folder only.
   set(CPACK_GENERATOR ZIP)

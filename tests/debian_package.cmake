@@ -1,5 +1,6 @@
-# Makes the Debian packages with cpack and checks what the program's package holds.
-#   cmake -DBUILD_DIR=... -DWORK_DIR=... -DDPKG_DEB=... -P debian_package.cmake
+# Makes the Debian packages with cpack, checks what the program's package holds, and has lintian check
+# both, where it is installed (LINTIAN): not one error or warning.
+#   cmake -DBUILD_DIR=... -DWORK_DIR=... -DDPKG_DEB=... [-DLINTIAN=...] -P debian_package.cmake
 file(REMOVE_RECURSE ${WORK_DIR})
 execute_process(COMMAND cpack --config ${BUILD_DIR}/CPackConfig.cmake -G DEB -B ${WORK_DIR}
                 RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
@@ -11,7 +12,8 @@ if(NOT package)
   message(FATAL_ERROR "no zelmor_*.deb was made:\n${output}")
 endif()
 execute_process(COMMAND ${DPKG_DEB} --contents ${package} OUTPUT_VARIABLE contents)
-foreach(expected ./usr/bin/zelmor ./usr/share/man/man1/zelmor.1 ./usr/share/doc/zelmor/README.md
+foreach(expected ./usr/bin/zelmor ./usr/share/man/man1/zelmor.1.gz ./usr/share/man/pl/man1/zelmor.1.gz
+                 ./usr/share/doc/zelmor/copyright ./usr/share/doc/zelmor/changelog.gz ./usr/share/doc/zelmor/README.md
                  ./usr/share/doc/zelmor/README.pl.md ./usr/share/doc/zelmor/examples/dane.txt)
   string(FIND "${contents}" " ${expected}\n" found)
   if(found EQUAL -1)
@@ -21,5 +23,15 @@ endforeach()
 execute_process(COMMAND ${DPKG_DEB} --field ${package} Version OUTPUT_VARIABLE version OUTPUT_STRIP_TRAILING_WHITESPACE)
 if(NOT version STREQUAL "1.0.0")
   message(FATAL_ERROR "package version ${version}, expected 1.0.0")
+endif()
+if(LINTIAN)
+  file(GLOB packages ${WORK_DIR}/*.deb)
+  execute_process(COMMAND ${LINTIAN} --allow-root --fail-on error,warning ${packages}
+                  RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "lintian objects to the packages:\n${output}")
+  endif()
+elseif("$ENV{ZELMOR_REQUIRE_LINTIAN}" STREQUAL "1")
+  message(FATAL_ERROR "lintian (Debian package lintian) is required here and is missing")
 endif()
 file(REMOVE_RECURSE ${WORK_DIR})

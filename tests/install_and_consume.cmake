@@ -14,7 +14,8 @@ set(prefix ${WORK_DIR}/prefix)
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
 file(GLOB config_files ${prefix}/lib*/cmake/zelmor/zelmorConfig.cmake ${prefix}/lib/*/cmake/zelmor/zelmorConfig.cmake)
-foreach(expected bin/zelmor share/man/man1/zelmor.1 include/zelmor/projection.hpp share/doc/zelmor/README.md
+foreach(expected bin/zelmor share/man/man1/zelmor.1.gz share/man/pl/man1/zelmor.1.gz include/zelmor/projection.hpp
+                 share/doc/zelmor/copyright share/doc/zelmor-dev/copyright share/doc/zelmor/README.md
                  share/doc/zelmor/README.pl.md share/doc/zelmor/examples/dane.txt)
   if(NOT EXISTS ${prefix}/${expected})
     message(FATAL_ERROR "not installed: ${expected}")

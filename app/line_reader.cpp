@@ -5,11 +5,20 @@
 namespace zelmor {
 namespace {
 
+// The byte order mark of UTF-8, which some programs write before a text's first line.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 // Reads more bytes after `end`; false when the read failed.
 bool fill(LineReader& reader)
 {
     const std::size_t count =
         std::fread(reader.data + reader.end, 1, reader.capacity - reader.end, reader.file);
+    if (reader.at_start) {
+        reader.at_start = false;
+        if (std::string_view(reader.data + reader.end, count).starts_with(kByteOrderMark)) {
+            reader.begin += kByteOrderMark.size();
+        }
+    }
     reader.end += count;
     // The bytes after the data are defined, so that loading them past a line's end reads no stale
     // or uninitialised memory.
@@ -61,7 +70,7 @@ bool skip_rest_of_line(LineReader& reader)
 LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity)
 {
     std::memset(data - kLeadPadding, 0, kLeadPadding + kReadPadding);
-    return LineReader{file, data, capacity, 0, 0, false, false};
+    return LineReader{file, data, capacity, 0, 0, false, false, true};
 }
 
 int next_line_slowly(std::string_view& line, bool& cut, LineReader& reader)

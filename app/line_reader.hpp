@@ -13,9 +13,10 @@ namespace zelmor {
 
 // A reader over `file` using the caller's buffer `data` of `capacity` bytes, kLeadPadding bytes before
 // it and kReadPadding more after it.
-// Lines are separated by "\n"; a last line without one still counts. A line longer than the buffer is
-// handed out once, cut to its first `capacity` bytes, and the rest of it is skipped: memory never grows
-// with line length. Every line handed out is preceded by kLeadPadding and followed by kReadPadding
+// Lines are separated by "\n"; a last line without one still counts. A UTF-8 byte order mark (EF BB BF)
+// at the very start of the file, which Windows editors put there, is not part of the first line. A line
+// longer than the buffer is handed out once, cut to its first `capacity` bytes, and the rest of it is
+// skipped: memory never grows with line length. Every line handed out is preceded by kLeadPadding and followed by kReadPadding
 // readable bytes, as the scanner needs.
 struct LineReader {
     std::FILE* file;
@@ -25,6 +26,7 @@ struct LineReader {
     std::size_t end;        // one past the last byte read into data
     bool at_end_of_file;    // the file has no more bytes
     bool skipping;          // the rest of a cut line is being thrown away
+    bool at_start;          // nothing has been read from the file yet
 };
 
 LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity);

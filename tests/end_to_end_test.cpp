@@ -83,6 +83,10 @@ TEST(EndToEnd, WholeFiles)
          problem(1, kFormat), 2},
         {"a grid point too far out for the formulas", "P 1e300 0\nW 1e400 19\n", {},
          problem(1, kRange) + problem(2, kRange), 2},
+        // A byte order mark, as Windows editors save UTF-8, before line 1 is skipped: line 1 reads as it looks.
+        {"byte order mark before a point", "\xEF\xBB\xBFW 52 19\n", {"P 459309.2094 500000.0000"}, "", 1},
+        {"byte order mark before a bad line", "\xEF\xBB\xBFX 1\nW 52 19\n", {"P 459309.2094 500000.0000"},
+         problem(1, kFormat), 2},
         {"number words and hexadecimal forms", "W nan 19\nP 1 inf\nW 0x34 0x13\nW 52 19\n",
          {"P 459309.2094 500000.0000"}, problem(1, kFormat) + problem(2, kFormat) + problem(3, kFormat), 4},
     };

@@ -15,10 +15,13 @@ constexpr int kExitSuccess = 0;  // the whole input was converted and reported
 constexpr int kExitFailure = 1;  // a file could not be opened, read or written, or the console failed
 constexpr std::size_t kConsoleBufferSize = std::size_t{1} << 16;  // bytes of standard output buffering
 
-// The exit status, made a failure when anything written to standard output did not arrive.
+// The exit status, made a failure when anything written to standard output did not arrive. In a console
+// window of its own, the run first waits for Enter, so that what it said can be read before the window
+// closes.
 int finish(int status, bool console_open)
 {
     const bool console_failed = std::fflush(stdout) != 0 || std::ferror(stdout) != 0 || !console_open;
+    keep_own_console_window_open();
     return console_failed ? kExitFailure : status;
 }
 

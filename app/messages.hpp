@@ -23,6 +23,9 @@ inline constexpr std::string_view kOutputNotCreated = "Blad: nie mozna utworzyc 
 inline constexpr std::string_view kOutputNotWritten = "Blad: nie mozna zapisac pliku wyniki.txt\n";
 inline constexpr std::string_view kInputNotRead = "Blad: nie mozna odczytac pliku dane.txt\n";
 
+// The last line of a run in a console window of its own, which closes when the run ends.
+inline constexpr std::string_view kPressEnterToClose = "Nacisnij Enter, aby zamknac okno.\n";
+
 // What is wrong with one input line; printed after "dane.txt: wiersz <n>: ".
 inline constexpr std::string_view kBadFormat = "nieprawidlowy format danych";
 inline constexpr std::string_view kBadTag =

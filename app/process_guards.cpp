@@ -1,5 +1,7 @@
 #include "process_guards.hpp"
 
+#include "messages.hpp"
+
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
@@ -55,6 +57,8 @@ bool is_same_file(std::FILE* open_file, const char* path)
     return opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
+void keep_own_console_window_open() {}
+
 #else
 
 bool prepare_process()
@@ -82,6 +86,25 @@ bool is_same_file(std::FILE* open_file, const char* path)
     return same;
 }
 
+void keep_own_console_window_open()
+{
+    DWORD processes[2];  // this run, and whether there is any other
+    DWORD mode = 0;
+    const bool input_is_console = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+    if (!should_wait_for_enter(GetConsoleProcessList(processes, 2), input_is_console)) {
+        return;
+    }
+    print_text(stdout, kPressEnterToClose);
+    std::fflush(stdout);
+    for (int c = std::getchar(); c != '\n' && c != EOF; c = std::getchar()) {
+    }
+}
+
 #endif
+
+bool should_wait_for_enter(unsigned long processes_on_console, bool input_is_console)
+{
+    return processes_on_console == 1 && input_is_console;
+}
 
 }  // namespace zelmor

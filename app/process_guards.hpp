@@ -15,4 +15,14 @@ bool prepare_process();
 // creating `path` anew would destroy `open_file`.
 bool is_same_file(std::FILE* open_file, const char* path);
 
+// Whether the run should end by waiting for Enter: when the console window belongs to this run alone
+// (the system opened it for the program, as it does when the program is started by a double click,
+// and it will close it the moment the program ends) and standard input is that console. Run from a
+// command prompt, a script or a pipe, or with redirected input, it must never wait.
+bool should_wait_for_enter(unsigned long processes_on_console, bool input_is_console);
+
+// On Windows, when should_wait_for_enter says so, prints kPressEnterToClose and waits for Enter; a
+// no-op elsewhere.
+void keep_own_console_window_open();
+
 }  // namespace zelmor

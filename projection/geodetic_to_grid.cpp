@@ -1,67 +1,39 @@
-// WGS84 latitude and longitude to PUWG 1992 x and y, through the conformal sphere and the sphere's
-// transverse Mercator plane. Every operation is a double operation in the order written; the build
-// forbids contraction into fused multiply-adds, which would change the last bits.
+// WGS84 latitude and longitude to PUWG 1992 x and y: one point, and many in groups.
 #include <zelmor/projection.hpp>
 
-#include <cmath>
-
-#include "complex_polynomial.hpp"
-#include "grid_parameters.hpp"
+#include "to_grid_steps.hpp"
 
 namespace zelmor {
 namespace {
 
 using namespace grid;
 
-// Sphere's Mercator plane to the Gauss-Krueger plane.
-constexpr Sextic kForward = {{
-    -0.00010504,       // a6
-    -0.00111138,       // a5
-    0.13046891,        // a4
-    0.83537915,        // a3
-    -63.81145283,      // a2
-    499800.817138,     // a1
-    kGaussKruegerOffset,  // a0, metres
-}};
-
-// Latitude on the conformal sphere for an ellipsoidal latitude, radians.
-double conformal_latitude(double latitude)
-{
-    const double s = kEccentricity * std::sin(latitude);
-    const double u = std::pow((1.0 - s) / (1.0 + s), kHalfEccentricity);
-    const double k = std::tan(latitude * 0.5 + kQuarterPi) * u;
-    return 2.0 * std::atan(k) - kHalfPi;
-}
+// Points per group in the batch form: four chains of math-library calls keep the processor busy (71 ns
+// a point, against 121 one at a time); eight are slower again (77 ns).
+constexpr std::size_t kGroupPoints = 4;
 
 }  // namespace
 
 int geodetic_to_grid(double& x, double& y, double latitude, double longitude)
 {
-    const double b = latitude * kPi / kDegreesPerHalfTurn;
-    const double dl = (longitude - kCentralMeridian) * kPi / kDegreesPerHalfTurn;
-    if (b < kMinLatitude || b > kMaxLatitude) {
-        return kLatitudeOutside;
+    Values<1> b{};
+    Values<1> dl{};
+    const int status = geodetic_angles(b[0], dl[0], latitude, longitude);
+    if (status != kConverted) {
+        return status;
     }
-    if (dl < -kMaxLongitudeDifference || dl > kMaxLongitudeDifference) {
-        return kLongitudeOutside;
-    }
-
-    const double phi = conformal_latitude(b);
-
-    // Transverse Mercator plane of the sphere, abscissa along the central meridian.
-    const double p = std::sin(dl) * std::cos(phi);
-    const double alpha = std::atan(std::sin(phi) / (std::cos(dl) * std::cos(phi)));
-    const double x_mercator = alpha * kSphereRadius;
-    const double y_mercator = std::log((1.0 + p) / (1.0 - p)) * kHalfSphereRadius;
-
-    double x_gk = 0.0;
-    double y_gk = 0.0;
-    evaluate_sextic(x_gk, y_gk, kForward, (x_mercator - kMercatorOffset) * kNormalisation,
-                    y_mercator * kNormalisation);
-
-    x = kScale * x_gk + kFalseNorthing;
-    y = kScale * y_gk + kFalseEasting;
+    Values<1> xs{};
+    Values<1> ys{};
+    grid_of_group<1>(xs, ys, b, dl);
+    x = xs[0];
+    y = ys[0];
     return kConverted;
+}
+
+void geodetic_to_grid_batch(int* statuses, double* x, double* y, const double* latitude, const double* longitude,
+                            std::size_t count)
+{
+    geodetic_to_grid_in_groups<kGroupPoints>(statuses, x, y, latitude, longitude, count);
 }
 
 }  // namespace zelmor

@@ -29,7 +29,7 @@ run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/consumer -B ${WORK_DIR}/consumer -DC
     -DCMAKE_CXX_COMPILER=${CXX_COMPILER})
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/consumer)
 run(${WORK_DIR}/consumer/consumer)
-set(expected "0 459309.2094 500000.0000\n0 52.0000 19.0000\n")
+set(expected "0 459309.2094 500000.0000\n0 52.0000 19.0000\n0 459309.2094 500000.0000 1 -1.0000\n")
 if(NOT run_output STREQUAL expected)
   message(FATAL_ERROR "the consumer printed:\n${run_output}\nexpected:\n${expected}")
 endif()

@@ -10,6 +10,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "projection_reference.hpp"
 
@@ -172,6 +173,47 @@ TEST(BitExactness, MatchesAPlainEvaluationOfTheFormulas)
         ++checked;
     }
     EXPECT_EQ(checked, 20000);
+}
+
+// A coordinate of any kind: inside the area and around it, far beyond it, huge, signed zeros, not
+// finite; as degrees for the forward direction or metres for the inverse.
+double any_coordinate(std::mt19937_64& random, double centre, double spread)
+{
+    static const double kSpecials[] = {0.0, -0.0, kNaN, kInf, -kInf, 1e300, -1e300, 4.9e-324};
+    switch (random() % 8) {
+    case 0: return kSpecials[random() % std::size(kSpecials)];
+    case 1: return std::uniform_real_distribution<double>(-1e9, 1e9)(random);
+    default: return std::uniform_real_distribution<double>(centre - spread, centre + spread)(random);
+    }
+}
+
+// The batch forms give, point for point, the statuses and the bits of the one-point functions, and
+// leave the result slots of points outside the area as they were; for every count from 0 to 37, which
+// the group size divides or not.
+TEST(BatchForms, EveryPointAsTheOnePointFunctionGivesIt)
+{
+    std::mt19937_64 random(2026);
+    for (std::size_t count = 0; count <= 37; ++count) {
+        for (int round = 0; round < 40; ++round) {
+            std::vector<double> in1(count), in2(count);
+            std::vector<double> out1(count, kUntouched), out2(count, kUntouched);
+            std::vector<int> statuses(count, -1);
+            const bool forward = round % 2 == 0;
+            for (std::size_t i = 0; i < count; ++i) {
+                in1[i] = forward ? any_coordinate(random, 52.0, 5.0) : any_coordinate(random, 500000.0, 700000.0);
+                in2[i] = forward ? any_coordinate(random, 19.0, 7.0) : any_coordinate(random, 500000.0, 700000.0);
+            }
+            (forward ? zelmor::geodetic_to_grid_batch : zelmor::grid_to_geodetic_batch)(
+                statuses.data(), out1.data(), out2.data(), in1.data(), in2.data(), count);
+            for (std::size_t i = 0; i < count; ++i) {
+                double one1 = kUntouched, one2 = kUntouched;
+                const int status = (forward ? geodetic_to_grid : grid_to_geodetic)(one1, one2, in1[i], in2[i]);
+                ASSERT_EQ(statuses[i], status) << std::hexfloat << in1[i] << " " << in2[i];
+                ASSERT_TRUE(same_bits(out1[i], one1) && same_bits(out2[i], one2))
+                    << std::hexfloat << in1[i] << " " << in2[i] << " of " << count;
+            }
+        }
+    }
 }
 
 }  // namespace

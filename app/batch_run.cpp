@@ -98,20 +98,37 @@ int scan_batch(Batch& batch, LineReader& reader)
     return read;
 }
 
-// A conversion of one direction: result slots first, then the coordinates as read; the status.
-using Conversion = int (*)(double&, double&, double, double);
+// A batch conversion of one direction: statuses and result arrays first, then the coordinates as read,
+// and how many points.
+using Conversion = void (*)(int*, double*, double*, const double*, const double*, std::size_t);
+
+// The coordinates of one direction's points, gathered from their lines, and their results: the batch
+// conversion takes arrays, and converts several points at a time.
+struct Coordinates {
+    double first[kBatchLines];
+    double second[kBatchLines];
+    double converted_first[kBatchLines];
+    double converted_second[kBatchLines];
+    int statuses[kBatchLines];
+};
 
 // Converts the listed lines of a batch in place. A converted point takes the place of the input; one
 // without a finite result (outside the accepted area, or a grid point too far out for the formulas)
 // becomes a range problem.
-void convert_listed(Batch& batch, const std::uint32_t* listed, std::size_t count, Conversion convert)
+void convert_listed(Batch& batch, Coordinates& points, const std::uint32_t* listed, std::size_t count,
+                    Conversion convert)
 {
     for (std::size_t i = 0; i < count; ++i) {
+        const PointRecord& point = batch.lines[listed[i]].point;
+        points.first[i] = point.first;
+        points.second[i] = point.second;
+    }
+    convert(points.statuses, points.converted_first, points.converted_second, points.first, points.second, count);
+    for (std::size_t i = 0; i < count; ++i) {
         LineResult& result = batch.lines[listed[i]];
-        double first = 0.0;
-        double second = 0.0;
-        const int status = convert(first, second, result.point.first, result.point.second);
-        if (status == kConverted && std::isfinite(first) && std::isfinite(second)) {
+        const double first = points.converted_first[i];
+        const double second = points.converted_second[i];
+        if (points.statuses[i] == kConverted && std::isfinite(first) && std::isfinite(second)) {
             result.point.first = first;
             result.point.second = second;
         } else {
@@ -120,10 +137,10 @@ void convert_listed(Batch& batch, const std::uint32_t* listed, std::size_t count
     }
 }
 
-void convert_batch(Batch& batch)
+void convert_batch(Batch& batch, Coordinates& points)
 {
-    convert_listed(batch, batch.geodetic, batch.geodetic_count, geodetic_to_grid);
-    convert_listed(batch, batch.grid, batch.grid_count, grid_to_geodetic);
+    convert_listed(batch, points, batch.geodetic, batch.geodetic_count, geodetic_to_grid_batch);
+    convert_listed(batch, points, batch.grid, batch.grid_count, grid_to_geodetic_batch);
 }
 
 // Prints the message about a line that holds no point to convert; false for a converted one.
@@ -179,6 +196,7 @@ struct RunBuffers {
     char input[kLeadPadding + kInputBlockSize + kReadPadding];
     char output[kOutputBlockSize];
     Batch batch;
+    Coordinates points;
 };
 RunBuffers run_buffers;
 
@@ -194,7 +212,7 @@ int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* resul
     int read = kLineRead;
     while (read == kLineRead) {
         read = scan_batch(batch, reader);
-        convert_batch(batch);
+        convert_batch(batch, run_buffers.points);
         if (!write_batch(block, lines_read, console, batch)) {
             return kRunWriteFailed;
         }

@@ -1,6 +1,7 @@
 // The time of the two conversions alone on the points of a dane.txt: the floor under the whole
 // program's time. The file is read and scanned before the clock starts; then every point is converted,
-// a few times over, and the median pass is printed in seconds.
+// a few times over, one point at a time and by the batch forms, and the median pass of each is printed
+// in seconds: "<one at a time> <in groups>".
 //
 //   conversions_only dane.txt [passes]
 #include <zelmor/projection.hpp>
@@ -39,10 +40,23 @@ int main(int argc, char** argv)
             (point.tag == 'W' ? geodetic : grid).push_back(point);
         }
     }
-    std::vector<double> seconds;
+    // The same points as arrays, for the batch forms.
+    std::vector<double> first[2], second[2], first_out[2], second_out[2];
+    std::vector<int> statuses[2];
+    for (int direction = 0; direction < 2; ++direction) {
+        for (const auto& point : direction == 0 ? geodetic : grid) {
+            first[direction].push_back(point.first);
+            second[direction].push_back(point.second);
+        }
+        first_out[direction].resize(first[direction].size());
+        second_out[direction].resize(first[direction].size());
+        statuses[direction].resize(first[direction].size());
+    }
+    std::vector<double> one_at_a_time;
+    std::vector<double> in_groups;
     double checksum = 0.0;  // keeps the results alive
     for (int pass = 0; pass < passes; ++pass) {
-        const auto start = std::chrono::steady_clock::now();
+        auto start = std::chrono::steady_clock::now();
         for (const auto& point : geodetic) {
             double x = 0.0;
             double y = 0.0;
@@ -55,10 +69,20 @@ int main(int argc, char** argv)
             zelmor::grid_to_geodetic(latitude, longitude, point.first, point.second);
             checksum += latitude + longitude;
         }
-        seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        auto stop = std::chrono::steady_clock::now();
+        one_at_a_time.push_back(std::chrono::duration<double>(stop - start).count());
+        start = std::chrono::steady_clock::now();
+        zelmor::geodetic_to_grid_batch(statuses[0].data(), first_out[0].data(), second_out[0].data(), first[0].data(),
+                                       second[0].data(), first[0].size());
+        zelmor::grid_to_geodetic_batch(statuses[1].data(), first_out[1].data(), second_out[1].data(), first[1].data(),
+                                       second[1].data(), first[1].size());
+        stop = std::chrono::steady_clock::now();
+        in_groups.push_back(std::chrono::duration<double>(stop - start).count());
+        checksum += first_out[0].back() + first_out[1].back();
     }
-    std::sort(seconds.begin(), seconds.end());
-    std::printf("%.6f\n", seconds[seconds.size() / 2]);
+    std::sort(one_at_a_time.begin(), one_at_a_time.end());
+    std::sort(in_groups.begin(), in_groups.end());
+    std::printf("%.6f %.6f\n", one_at_a_time[one_at_a_time.size() / 2], in_groups[in_groups.size() / 2]);
     std::fprintf(stderr, "points %zu checksum %.6e\n", geodetic.size() + grid.size(), checksum);
     return 0;
 }

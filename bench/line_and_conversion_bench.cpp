@@ -12,6 +12,8 @@
 #include "decimal_number.hpp"
 #include "line_scan.hpp"
 #include "point_lines.hpp"
+#include "to_geodetic_steps.hpp"
+#include "to_grid_steps.hpp"
 #include "result_line.hpp"
 
 namespace {
@@ -68,6 +70,34 @@ const std::vector<zelmor::PointRecord>& geodetic_points() { return sample().geod
 const std::vector<zelmor::PointRecord>& grid_points() { return sample().grid; }
 BENCHMARK_CAPTURE(conversion, geodetic_to_grid, zelmor::geodetic_to_grid, geodetic_points);
 BENCHMARK_CAPTURE(conversion, grid_to_geodetic, zelmor::grid_to_geodetic, grid_points);
+
+// Each direction over all the sample's points in groups of N, as the batch forms convert them (N = 1 is
+// the one-point functions' own code); the time is per point.
+using GroupConversion = void (*)(int*, double*, double*, const double*, const double*, std::size_t);
+void in_groups(benchmark::State& state, GroupConversion convert, const std::vector<zelmor::PointRecord>& (*points_of)())
+{
+    const auto& points = points_of();
+    std::vector<double> first(kPoints), second(kPoints), first_out(kPoints), second_out(kPoints);
+    std::vector<int> statuses(kPoints);
+    for (std::size_t i = 0; i < kPoints; ++i) {
+        first[i] = points[i].first;
+        second[i] = points[i].second;
+    }
+    for (auto _ : state) {
+        convert(statuses.data(), first_out.data(), second_out.data(), first.data(), second.data(), kPoints);
+        benchmark::ClobberMemory();
+    }
+    state.counters["per_point"] =
+        benchmark::Counter(kPoints, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK_CAPTURE(in_groups, to_grid_1, zelmor::grid::geodetic_to_grid_in_groups<1>, geodetic_points);
+BENCHMARK_CAPTURE(in_groups, to_grid_2, zelmor::grid::geodetic_to_grid_in_groups<2>, geodetic_points);
+BENCHMARK_CAPTURE(in_groups, to_grid_4, zelmor::grid::geodetic_to_grid_in_groups<4>, geodetic_points);
+BENCHMARK_CAPTURE(in_groups, to_grid_8, zelmor::grid::geodetic_to_grid_in_groups<8>, geodetic_points);
+BENCHMARK_CAPTURE(in_groups, to_geodetic_1, zelmor::grid::grid_to_geodetic_in_groups<1>, grid_points);
+BENCHMARK_CAPTURE(in_groups, to_geodetic_2, zelmor::grid::grid_to_geodetic_in_groups<2>, grid_points);
+BENCHMARK_CAPTURE(in_groups, to_geodetic_4, zelmor::grid::grid_to_geodetic_in_groups<4>, grid_points);
+BENCHMARK_CAPTURE(in_groups, to_geodetic_8, zelmor::grid::grid_to_geodetic_in_groups<8>, grid_points);
 
 // Scanning the lines of a file of one shape, by `scan` (the whole scanner, or only its general way).
 void scan(benchmark::State& state, int (*scan)(zelmor::PointRecord&, std::string_view, bool), int shape)

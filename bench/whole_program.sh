@@ -7,7 +7,8 @@
 #   bench/whole_program.sh [lines] [rounds]        (defaults: 1000000 lines, 7 rounds)
 #
 # Each round runs, for each file in turn: zelmor; the two conversions alone on the same points (read
-# before the clock starts); the same batch loop written the plain fgets/sscanf/fprintf way; and, where
+# before the clock starts), one point at a time and in groups as the batch forms convert them; the same
+# batch loop written the plain fgets/sscanf/fprintf way; and, where
 # PROJ's cs2cs is installed, cs2cs on the geodetic points of the mixed file. With ZELMOR_BENCH_BASELINE
 # set to another build of zelmor, that program runs beside it in every round (before and after a change).
 # Medians over the rounds are printed, with ratios taken within each round: this machine is shared, so
@@ -56,30 +57,33 @@ for ((round = 1; round <= rounds; round++)); do
         if [ "$shape" = mixed ] && command -v cs2cs > /dev/null; then
             proj=$(seconds sh -c "cs2cs -f %.4f EPSG:4326 EPSG:2180 < '$work/forward.txt'")
         fi
-        echo "$program $conversions $plain $before $proj" >> "$dir/times"
+        echo "$program $conversions $plain $before $proj" >> "$dir/times"  # conversions: two columns
     done
 done
 
 printf '%d lines per file, medians of %d rounds\n\n' "$lines" "$rounds"
-printf '%-6s %9s %9s %11s %9s %11s %9s %10s\n' file zelmor lines/s conversions ratio 'plain loop' '(x)' 'peak RSS'
+# Columns of a round: zelmor, conversions one at a time, conversions in groups, plain loop, baseline, cs2cs.
+printf '%-6s %9s %9s %10s %7s %10s %7s %11s %7s %10s\n' file zelmor lines/s 'conv. 1x1' ratio 'in groups' ratio \
+    'plain loop' '(x)' 'peak RSS'
 for shape in "${shapes[@]}"; do
     dir=$work/$shape
     cmp -s "$dir/zelmor/wyniki.txt" "$dir/plain/wyniki.txt" || echo "warning: zelmor and the plain loop wrote different results for $shape"
     program=$(column 1 "$dir/times")
     rss=$(cd "$dir/zelmor" && /usr/bin/time -v "$build/zelmor" 2>&1 >/dev/null | awk -F: '/Maximum resident/ {gsub(/ /, "", $2); print $2}')
-    printf '%-6s %8.3fs %8.2fM %10.3fs %9.2f %10.3fs %8.1fx %6d KiB\n' "$shape" "$program" \
+    printf '%-6s %8.3fs %8.2fM %9.3fs %7.2f %9.3fs %7.2f %10.3fs %6.1fx %6d KiB\n' "$shape" "$program" \
         "$(echo "$lines / $program / 1000000" | bc -l)" "$(column 2 "$dir/times")" \
         "$(awk '{print $1 / $2}' "$dir/times" | median)" "$(column 3 "$dir/times")" \
-        "$(awk '{print $3 / $1}' "$dir/times" | median)" "$rss"
+        "$(awk '{print $1 / $3}' "$dir/times" | median)" "$(column 4 "$dir/times")" \
+        "$(awk '{print $4 / $1}' "$dir/times" | median)" "$rss"
 done
 if [ -n "$baseline" ]; then
     printf '\nbaseline %s\n' "$baseline"
     for shape in "${shapes[@]}"; do
         dir=$work/$shape
-        printf '%-6s %8.3fs  zelmor / baseline %.3f\n' "$shape" "$(column 4 "$dir/times")" \
-            "$(awk '{print $1 / $4}' "$dir/times" | median)"
+        printf '%-6s %8.3fs  zelmor / baseline %.3f\n' "$shape" "$(column 5 "$dir/times")" \
+            "$(awk '{print $1 / $5}' "$dir/times" | median)"
     done
 fi
 if command -v cs2cs > /dev/null; then
-    printf '\ncs2cs, geodetic points of the mixed file: %.3f s for %d points\n' "$(column 5 "$work/mixed/times")" "$forward_lines"
+    printf '\ncs2cs, geodetic points of the mixed file: %.3f s for %d points\n' "$(column 6 "$work/mixed/times")" "$forward_lines"
 fi

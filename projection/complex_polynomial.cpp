@@ -1,3 +1,5 @@
+// Symbols: zr + i zi the argument (normalised metres, no unit), c the coefficients from the highest
+// degree down, wr + i wi the value so far of the Horner scheme.
 #include "complex_polynomial.hpp"
 
 namespace zelmor::grid {

@@ -1,4 +1,5 @@
-// WGS84 latitude and longitude to PUWG 1992 x and y: one point, and many in groups.
+// WGS84 latitude and longitude to PUWG 1992 x and y: one point, and many in groups. Symbols: latitude
+// and longitude in degrees, x and y in metres; the steps and their symbols are in to_grid_steps.hpp.
 #include <zelmor/projection.hpp>
 
 #include "to_grid_steps.hpp"

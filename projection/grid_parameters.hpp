@@ -4,6 +4,9 @@
 // halves are stored rather than computed so that each operation matches the written formulas.
 #pragma once
 
+#include <bit>
+#include <cstdint>
+
 namespace zelmor::grid {
 
 inline constexpr double kPi = 3.141592653589793;             // the double nearest to pi
@@ -26,10 +29,19 @@ inline constexpr double kScale = 0.9993;                     // m0, grid scale o
 inline constexpr double kFalseNorthing = -5300000.0;         // metres added to m0 * X
 inline constexpr double kFalseEasting = 500000.0;            // metres added to m0 * Y
 
-// Accepted area of the forward conversion, radians, both ends inclusive: latitude 48..56 deg and
-// longitude difference from the central meridian -6..+6 deg.
-inline constexpr double kMinLatitude = 0.8377580409572781;
-inline constexpr double kMaxLatitude = 0.9773843811168246;
-inline constexpr double kMaxLongitudeDifference = 0.10471975511965977;
+// Accepted area of the forward conversion, both ends inclusive: latitude 48..56 deg and longitude
+// difference from the central meridian -6..+6 deg (longitude 13..25 deg E); compared in radians, the
+// degrees taken to radians as the conversion takes a point's (times pi, then over 180).
+inline constexpr double kMinLatitudeDegrees = 48.0;
+inline constexpr double kMaxLatitudeDegrees = 56.0;
+inline constexpr double kMaxLongitudeDifferenceDegrees = 6.0;
+inline constexpr double kMinLatitude = kMinLatitudeDegrees * kPi / kDegreesPerHalfTurn;
+inline constexpr double kMaxLatitude = kMaxLatitudeDegrees * kPi / kDegreesPerHalfTurn;
+inline constexpr double kMaxLongitudeDifference = kMaxLongitudeDifferenceDegrees * kPi / kDegreesPerHalfTurn;
+// The bounds are the doubles nearest to 48, 56 and 6 degrees in radians, bit for bit.
+static_assert(std::bit_cast<std::uint64_t>(kMinLatitude) == std::bit_cast<std::uint64_t>(0.8377580409572781));
+static_assert(std::bit_cast<std::uint64_t>(kMaxLatitude) == std::bit_cast<std::uint64_t>(0.9773843811168246));
+static_assert(std::bit_cast<std::uint64_t>(kMaxLongitudeDifference) ==
+              std::bit_cast<std::uint64_t>(0.10471975511965977));
 
 }  // namespace zelmor::grid

@@ -1,4 +1,5 @@
-// PUWG 1992 x and y to WGS84 latitude and longitude: one point, and many in groups.
+// PUWG 1992 x and y to WGS84 latitude and longitude: one point, and many in groups. Symbols: x and y
+// in metres, latitude and longitude in degrees; the steps and their symbols are in to_geodetic_steps.hpp.
 #include <zelmor/projection.hpp>
 
 #include "to_geodetic_steps.hpp"

@@ -14,8 +14,6 @@ namespace fs = std::filesystem;
 using namespace zelmor_test;
 using namespace std::string_literals;
 
-const std::string kNotWritten = "Blad: nie mozna zapisac pliku wyniki.txt\n";
-
 // Many valid points, and what the program writes for them.
 struct LargeFile {
     std::string input;
@@ -44,7 +42,7 @@ TEST(Faults, DiskFullAtTheFirstWrite)
     fs::create_symlink("/dev/full", scratch.path / "wyniki.txt");
     const ProgramRun run = run_program(scratch.path);
     EXPECT_EQ(run.exit_status, 1);
-    EXPECT_EQ(run.console, kBanner + problem(1, kFormat) + problem(3, kTag) + kNotWritten);
+    EXPECT_EQ(run.console, kBanner + problem(1, kFormat) + problem(3, kTag) + kOutputNotWritten);
 }
 
 TEST(Faults, DiskFullInTheMiddleOfALargeFile)
@@ -60,7 +58,7 @@ TEST(Faults, DiskFullInTheMiddleOfALargeFile)
     options.file_size_limit = kLimit;
     const ProgramRun run = run_program(scratch.path, options);
     EXPECT_EQ(run.exit_status, 1);
-    EXPECT_EQ(run.console, kBanner + problem(1, kFormat) + problem(2, kFormat) + kNotWritten);
+    EXPECT_EQ(run.console, kBanner + problem(1, kFormat) + problem(2, kFormat) + kOutputNotWritten);
     // What did reach the disk is the start of the results, as far as the limit.
     EXPECT_EQ(read_file(scratch.path / "wyniki.txt"), file.results.substr(0, kLimit));
 }

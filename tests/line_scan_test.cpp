@@ -48,7 +48,7 @@ void expect_scan(const Expected& c, bool cut = false)
     }
 }
 
-TEST(LineScan, LinesOfTheDescribedBehaviour)
+TEST(LineScan, TagAndTwoNumbersOrWhatIsMissing)
 {
     const Expected cases[] = {
         {"W 52 19", 3, 'W', 52, 19},

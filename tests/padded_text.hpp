@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "byte_window.hpp"
+#include "line_paddings.hpp"
 
 namespace zelmor_test {
 

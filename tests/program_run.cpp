@@ -13,27 +13,6 @@
 
 namespace zelmor_test {
 
-const std::string kBanner =
-    "ZELMOR wersja 1.0\n"
-    "Program do konwersji wspolrzednych miedzy ukladami WGS84 a PUWG92\n"
-    "Dane pobierane sa z pliku dane.txt\n"
-    "Wyniki konwersji zapisywane sa do pliku wyniki.txt\n"
-    "\n";
-
-const std::string kFormat = ": nieprawidlowy format danych\n";
-const std::string kTag = ": nieprawidlowy oznaczenie ukladu wspolrzednych (dozwolone: W - WGS84, P - PUWG92)\n";
-const std::string kRange = ": wspolrzedne poza dopuszczalnym zakresem\n";
-
-std::string problem(long long line, const std::string& what)
-{
-    return "dane.txt: wiersz " + std::to_string(line) + what;
-}
-
-std::string summary(long long lines)
-{
-    return "Wczytano " + std::to_string(lines) + " wierszy z pliku dane.txt\n";
-}
-
 namespace {
 
 // The command that runs the program: ZELMOR_TEST_COMMAND (words separated by blanks) when set, for

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "expected_messages.hpp"
+
 namespace zelmor_test {
 
 // What standard output is when the program starts: captured through a pipe, closed, the full device,
@@ -54,19 +56,5 @@ std::string read_file(const std::filesystem::path& path);
 
 // The result lines as the program writes them: each followed by the platform's line ending.
 std::string result_lines(const std::vector<std::string>& lines);
-
-// The four banner lines and the empty line that begin every run.
-extern const std::string kBanner;
-
-// What is said about a line, after "dane.txt: wiersz N".
-extern const std::string kFormat;
-extern const std::string kTag;
-extern const std::string kRange;
-
-// "dane.txt: wiersz <line><what>"
-std::string problem(long long line, const std::string& what);
-
-// "Wczytano <lines> wierszy z pliku dane.txt\n"
-std::string summary(long long lines);
 
 }  // namespace zelmor_test

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "projection_reference.hpp"
+#include "plain_projection.hpp"
 
 namespace {
 
@@ -151,28 +151,26 @@ bool same_bits(double a, double b)
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-TEST(BitExactness, MatchesAPlainEvaluationOfTheFormulas)
+// The optimised library against its own sources compiled plainly, bit for bit, over the area and a
+// margin around it and over grid coordinates well beyond Poland.
+TEST(BitExactness, TheOptimisedBuildComputesWhatThePlainBuildComputes)
 {
     std::mt19937_64 random(1992);
     std::uniform_real_distribution<double> latitude(47.9, 56.1), longitude(12.9, 25.1);
     std::uniform_real_distribution<double> metres(-100000.0, 1100000.0);
-    int checked = 0;
     for (int i = 0; i < 20000; ++i) {
         const double b = i == 0 ? 52.0 : latitude(random);
         const double l = i == 0 ? 19.0 : longitude(random);
-        double x = kUntouched, y = kUntouched, rx = kUntouched, ry = kUntouched;
-        const int status = geodetic_to_grid(x, y, b, l);
-        ASSERT_EQ(status, zelmor_test::reference_geodetic_to_grid(rx, ry, b, l)) << b << " " << l;
-        ASSERT_TRUE(same_bits(x, rx) && same_bits(y, ry)) << std::hexfloat << b << " " << l;
+        double x = kUntouched, y = kUntouched, plain_x = kUntouched, plain_y = kUntouched;
+        ASSERT_EQ(geodetic_to_grid(x, y, b, l), zelmor_plain::geodetic_to_grid(plain_x, plain_y, b, l)) << b << " " << l;
+        ASSERT_TRUE(same_bits(x, plain_x) && same_bits(y, plain_y)) << std::hexfloat << b << " " << l;
 
         const double gx = metres(random), gy = metres(random);
-        double lat = 0, lon = 0, rlat = 1, rlon = 1;
+        double lat = 0, lon = 0, plain_lat = 1, plain_lon = 1;
         grid_to_geodetic(lat, lon, gx, gy);
-        zelmor_test::reference_grid_to_geodetic(rlat, rlon, gx, gy);
-        ASSERT_TRUE(same_bits(lat, rlat) && same_bits(lon, rlon)) << std::hexfloat << gx << " " << gy;
-        ++checked;
+        zelmor_plain::grid_to_geodetic(plain_lat, plain_lon, gx, gy);
+        ASSERT_TRUE(same_bits(lat, plain_lat) && same_bits(lon, plain_lon)) << std::hexfloat << gx << " " << gy;
     }
-    EXPECT_EQ(checked, 20000);
 }
 
 // A coordinate of any kind: inside the area and around it, far beyond it, huge, signed zeros, not

@@ -6,16 +6,13 @@
 #include <vector>
 
 #include "batch_run.hpp"
+#include "expected_messages.hpp"
 #include "result_line.hpp"
 
 namespace zelmor_test {
 namespace {
 
-const std::string_view kProblems[] = {
-    "nieprawidlowy format danych",
-    "nieprawidlowy oznaczenie ukladu wspolrzednych (dozwolone: W - WGS84, P - PUWG92)",
-    "wspolrzedne poza dopuszczalnym zakresem",
-};
+const std::string* const kProblems[] = {&kFormat, &kTag, &kRange};
 
 std::vector<std::string_view> split_lines(std::string_view text, std::string_view ending)
 {
@@ -77,8 +74,8 @@ std::string check_console(std::uint64_t& messages, std::string_view console, std
             return "line number out of order or range: " + std::string(message);
         }
         bool known = false;
-        for (const std::string_view problem : kProblems) {
-            known = known || rest.substr(colon + 2) == problem;
+        for (const std::string* problem : kProblems) {
+            known = known || rest.substr(colon + 2) == *problem;
         }
         if (!known) {
             return "unknown problem: " + std::string(message);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "expected_messages.hpp"
 #include "run_invariants.hpp"
 
 namespace {
@@ -74,14 +75,13 @@ TEST(RunProperties, RandomMixesOfLinesKeepEveryRule)
             } else if (kind.text.empty()) {
                 input += "\n";  // an empty last line exists only with its ending
             }
-            const char* problem = kind.fate == kFormat ? "nieprawidlowy format danych"
-                                  : kind.fate == kTag
-                                      ? "nieprawidlowy oznaczenie ukladu wspolrzednych (dozwolone: W - WGS84, P - PUWG92)"
-                                      : "wspolrzedne poza dopuszczalnym zakresem";
             if (kind.fate == kResult) {
                 ++expected_results;
             } else {
-                expected_console += "dane.txt: wiersz " + std::to_string(line) + ": " + problem + "\n";
+                expected_console += zelmor_test::problem(static_cast<long long>(line),
+                                                         kind.fate == kFormat ? zelmor_test::kFormat
+                                                         : kind.fate == kTag  ? zelmor_test::kTag
+                                                                              : zelmor_test::kRange);
             }
         }
         const zelmor_test::InMemoryRun run = zelmor_test::run_in_memory(input);

@@ -1,25 +1,19 @@
-// The first 32 bytes of a line looked at all at once: one bit per byte (bit i for byte i).
+// The first 32 bytes of a line looked at all at once, to find its end: one bit per byte (bit i for
+// byte i).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 #include "fast_paths.hpp"
+#include "line_paddings.hpp"
 
 namespace zelmor {
 
-// Bytes that one window covers.
+// Bytes that one window covers: the reader may load them at the start of a line that it hands out, so
+// they lie within the padding after any shorter line.
 inline constexpr std::size_t kWindowBytes = 32;
-
-// Bytes after the end of a text that the line readers may load (a line's start a window at a time,
-// digits eight at a time) but never use: whoever hands them a text must own at least this many
-// readable bytes after it.
-inline constexpr std::size_t kReadPadding = kWindowBytes;
-
-// Bytes before the start of a line that the scanner may load (a number's digits are loaded in 16 bytes
-// ending at its end, and again one byte earlier) but never use: whoever hands it a line must own at
-// least this many readable bytes before it.
-inline constexpr std::size_t kLeadPadding = 16;
+static_assert(kWindowBytes <= kReadPadding);
 
 // Bit i set when byte i of the `kWindowBytes` bytes at `p` equals `c`. All of them must be readable.
 inline std::uint32_t window_bytes_equal(const char* p, char c)

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "byte_window.hpp"  // the paddings
+#include "line_paddings.hpp"
 
 namespace zelmor {
 

@@ -16,9 +16,10 @@
 namespace zelmor {
 namespace {
 
-// Input block, bytes: any line up to this length is read whole, longer ones are cut to it (so a line
-// whose numbers end within its first 64 KiB is always read right). Small enough to stay in the
-// processor's second-level cache between the copy from the file and the scan.
+// Input block, bytes: any line up to this length is read whole, longer ones are cut to it. Small enough
+// to stay in the processor's second-level cache between the copy from the file and the scan. Users are
+// promised half of it, that numbers ending within a line's first 64 KiB are always read: the block may
+// then shrink for a smaller cache without breaking a promise.
 constexpr std::size_t kInputBlockSize = std::size_t{1} << 17;
 // Output block, bytes: result lines are written to the file in pieces of about this size.
 constexpr std::size_t kOutputBlockSize = std::size_t{1} << 18;
@@ -26,7 +27,9 @@ constexpr std::size_t kOutputBlockSize = std::size_t{1} << 18;
 // loops stays small and hot (the conversions alone are most of the work).
 constexpr std::size_t kBatchLines = 512;
 
-// What became of one line. The tag of a converted point is that of its result system.
+// What became of one line. A converted point's outcome is the tag of its result line, so that the
+// writer puts it straight into the line; the problems take letters that no tag is. Stored as a char
+// (LineResult), to keep a batch's lines small.
 enum Outcome : char {
     kConvertedToGrid = 'P',
     kConvertedToGeodetic = 'W',
@@ -87,6 +90,9 @@ int scan_batch(Batch& batch, LineReader& reader)
         const auto index = static_cast<std::uint32_t>(count++);
         LineResult& result = batch.lines[index];
         scan_into(result, line, cut);
+        // The index goes into both lists and stays in the one whose count moves on; the next line
+        // overwrites it in the other. Whether a line is "W" or "P" is a coin toss on mixed input, which
+        // a branch would often mispredict.
         batch.geodetic[geodetic_count] = index;
         geodetic_count += result.outcome == kConvertedToGrid;
         batch.grid[grid_count] = index;

@@ -54,6 +54,8 @@ int main()
     static char console_buffer[kConsoleBufferSize];
     std::setvbuf(stdout, console_buffer, _IOFBF, sizeof console_buffer);
     print_text(stdout, kBanner);
+    // Standard output is fully buffered for the messages; the banner is shown at once, so that a user
+    // sees the run begin even when a large file then keeps it busy for a while.
     std::fflush(stdout);
 
     std::FILE* input = std::fopen(kInputFileName, "rb");

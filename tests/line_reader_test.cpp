@@ -58,6 +58,10 @@ TEST(LineReader, PhysicalLinesThroughAnEightByteBuffer)
         {"abcdefghijklmnopqrstuvwxyz", {{"abcdefgh", true}}},
         {"a\rb\rc\n", {{"a\rb\rc", false}}},
         {std::string("a\0b\n\0\n", 6), {{std::string("a\0b", 3), false}, {std::string("\0", 1), false}}},
+        // A UTF-8 byte order mark before the first line is not part of it; anywhere else it is.
+        {"\xEF\xBB\xBF" "ab\n\xEF\xBB\xBF\n", {{"ab", false}, {"\xEF\xBB\xBF", false}}},
+        {"\xEF\xBB\xBF", {{"", false}}},
+        {"\xEF\xBB", {{"\xEF\xBB", false}}},
     };
     for (const auto& c : cases) {
         int status = -1;

@@ -13,12 +13,6 @@ bool fill(LineReader& reader)
 {
     const std::size_t count =
         std::fread(reader.data + reader.end, 1, reader.capacity - reader.end, reader.file);
-    if (reader.at_start) {
-        reader.at_start = false;
-        if (std::string_view(reader.data + reader.end, count).starts_with(kByteOrderMark)) {
-            reader.begin += kByteOrderMark.size();
-        }
-    }
     reader.end += count;
     // The bytes after the data are defined, so that loading them past a line's end reads no stale
     // or uninitialised memory.
@@ -73,7 +67,10 @@ LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity)
     return LineReader{file, data, capacity, 0, 0, false, false, true};
 }
 
-int next_line_slowly(std::string_view& line, bool& cut, LineReader& reader)
+namespace {
+
+// The next physical line, reading more of the file when needed.
+int read_line(std::string_view& line, bool& cut, LineReader& reader)
 {
     if (reader.skipping && !skip_rest_of_line(reader)) {
         return kReadFailed;
@@ -110,6 +107,21 @@ int next_line_slowly(std::string_view& line, bool& cut, LineReader& reader)
             return kReadFailed;
         }
     }
+}
+
+}  // namespace
+
+int next_line_slowly(std::string_view& line, bool& cut, LineReader& reader)
+{
+    const int status = read_line(line, cut, reader);
+    // The first line is always read here: nothing is in the buffer before it.
+    if (status == kLineRead && reader.at_start) {
+        reader.at_start = false;
+        if (line.starts_with(kByteOrderMark)) {
+            line.remove_prefix(kByteOrderMark.size());
+        }
+    }
+    return status;
 }
 
 }  // namespace zelmor

@@ -26,7 +26,7 @@ struct LineReader {
     std::size_t end;        // one past the last byte read into data
     bool at_end_of_file;    // the file has no more bytes
     bool skipping;          // the rest of a cut line is being thrown away
-    bool at_start;          // nothing has been read from the file yet
+    bool at_start;          // no line has been handed out yet
 };
 
 LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity);

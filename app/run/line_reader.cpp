@@ -59,15 +59,6 @@ bool skip_rest_of_line(LineReader& reader)
     }
 }
 
-}  // namespace
-
-LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity)
-{
-    std::memset(data - kLeadPadding, 0, kLeadPadding + kReadPadding);
-    return LineReader{file, data, capacity, 0, 0, false, false, true};
-}
-
-namespace {
 
 // The next physical line, reading more of the file when needed.
 int read_line(std::string_view& line, bool& cut, LineReader& reader)
@@ -110,6 +101,12 @@ int read_line(std::string_view& line, bool& cut, LineReader& reader)
 }
 
 }  // namespace
+
+LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity)
+{
+    std::memset(data - kLeadPadding, 0, kLeadPadding + kReadPadding);
+    return LineReader{file, data, capacity, 0, 0, false, false, true};
+}
 
 int next_line_slowly(std::string_view& line, bool& cut, LineReader& reader)
 {

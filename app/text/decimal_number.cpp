@@ -7,6 +7,18 @@
 namespace zelmor {
 namespace {
 
+// Most decimal digits that always fit in an unsigned 64-bit integer.
+constexpr int kMaxExactDigits = 19;
+
+// The plain part of a decimal number: an optional sign, digits, and an optional point with digits.
+struct PlainDecimal {
+    std::uint64_t mantissa;  // all its digits as one integer (wrapped beyond 19 digits: then not used)
+    long long digits;        // digits before and after the point; without any, it is not a number
+    long long fraction_digits;
+    bool negative;
+    const char* end;         // just past its last digit (or its point)
+};
+
 // An exponent is clamped here while it is read: far beyond any double's range, far from overflowing
 // the sum with a line's digit count.
 constexpr long long kExponentClamp = 1'000'000'000;
@@ -94,8 +106,7 @@ double read_general(const char* digits, const char* digits_end, long long expone
     return std::strtod(canonical, nullptr);
 }
 
-}  // namespace
-
+// Reads the plain part of the number at `p`, before `end`.
 void read_plain_decimal(PlainDecimal& number, const char* p, const char* end)
 {
     number.negative = p != end && *p == '-';
@@ -113,6 +124,8 @@ void read_plain_decimal(PlainDecimal& number, const char* p, const char* end)
     }
     number.end = p;
 }
+
+}  // namespace
 
 std::size_t read_decimal(double& value, std::string_view text)
 {

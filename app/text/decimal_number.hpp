@@ -15,22 +15,8 @@ inline constexpr double kPowersOfTen[kMaxExactPowerOfTen + 1] = {
     1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
     1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22,
 };
-// Most decimal digits that always fit in an unsigned 64-bit integer.
-inline constexpr int kMaxExactDigits = 19;
 // Largest integer from which every smaller one is exact in a double: 2^53.
 inline constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
-
-// The plain part of a decimal number: an optional sign, digits, and an optional point with digits.
-struct PlainDecimal {
-    std::uint64_t mantissa;  // all its digits as one integer (wrapped beyond 19 digits: then not used)
-    long long digits;        // digits before and after the point; without any, it is not a number
-    long long fraction_digits;
-    bool negative;
-    const char* end;         // just past its last digit (or its point)
-};
-
-// Reads the plain part of the number at `p`, before `end`.
-void read_plain_decimal(PlainDecimal& number, const char* p, const char* end);
 
 // Reads the number at the start of `text`: an optional sign, digits with an optional "." fraction (at
 // least one digit in all) and an optional exponent ("e" or "E", optional sign, at least one digit).

@@ -90,20 +90,12 @@ LineBytes classify(std::string_view line)
     return bytes;
 }
 
-// The value of a word that is a plain decimal read the general way, when one correctly rounded
-// division gives it: its digits (1 to 19) as an integer and the power of ten of its fraction are both
-// exact in a double. False for any other word.
+// The value of a word that the general number reader reads whole: then the general way reads the same
+// number there. False for any other word.
 bool word_value(double& value, const char* start, const char* end)
 {
-    PlainDecimal number{};
-    read_plain_decimal(number, start, end);
-    if (number.end != end || number.digits < 1 || number.digits > kMaxExactDigits ||
-        number.mantissa > kMaxExactMantissa) {
-        return false;
-    }
-    const double magnitude = static_cast<double>(number.mantissa) / kPowersOfTen[number.fraction_digits];
-    value = number.negative ? -magnitude : magnitude;
-    return true;
+    const std::string_view word = text_between(start, end);
+    return read_decimal(value, word) == word.size();
 }
 
 #if defined(ZELMOR_SSE2)
@@ -182,7 +174,7 @@ bool plain_values(PointRecord& record, const char* text, std::uint64_t points, s
     const NumberShape first = number_shape(text, points, first_start, first_end);
     const NumberShape second = number_shape(text, points, second_start, second_end);
     if (first.digits - 1 >= kLaneDigits || second.digits - 1 >= kLaneDigits) {
-        // No digits, or more than the lanes hold: only the general reader can tell.
+        // No digits, or more than the lanes hold: the general reader tells.
         return word_value(record.first, text + first_start, text + first_end) &&
                word_value(record.second, text + second_start, text + second_end);
     }

@@ -38,7 +38,8 @@ int scan_line(PointRecord& record, std::string_view line, bool cut);
 // the line's end or a blank and anything. Each number is an optional sign, digits and an optional point
 // and digits, 19 digits at most whose integer is at most 2^53, so that one correctly rounded division
 // gives its value; the second must end within the line's first 64 bytes. It reads such a line exactly
-// as the general way does and returns true; for every other line it returns false, with `record` in any
+// as the general way does and returns true (so it may for a few more, when a number is long enough to
+// be left to the general number reader); for every other line it returns false, with `record` in any
 // state.
 bool scan_plain_line(PointRecord& record, std::string_view line);
 

@@ -12,27 +12,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace zelmor_test;
 
-struct Case {
-    std::string name;
-    std::string input;                 // content of dane.txt
-    std::vector<std::string> results;  // lines of wyniki.txt
-    std::string messages;              // standard output between the banner and the summary
-    long long lines;                   // the count in the summary
-};
-
-void expect_run(const Case& c)
-{
-    ScratchDirectory scratch;
-    write_file(scratch.path / "dane.txt", c.input);
-    const ProgramRun run = run_program(scratch.path);
-    EXPECT_EQ(run.exit_status, 0) << c.name;
-    EXPECT_EQ(run.console, kBanner + c.messages + summary(c.lines)) << c.name;
-    EXPECT_EQ(read_file(scratch.path / "wyniki.txt"), result_lines(c.results)) << c.name;
-}
-
 TEST(EndToEnd, EachKindOfLineAndWhatBecomesOfIt)
 {
-    const Case cases[] = {
+    const RunCase cases[] = {
         {"forward", "W 52 19\n", {"P 459309.2094 500000.0000"}, "", 1},
         {"inverse", "P 459309.2094 500000\n", {"W 52.0000 19.0000"}, "", 1},
         {"far grid point", "P 0 0\n", {"W 47.6737 12.3357"}, "", 1},
@@ -57,7 +39,7 @@ TEST(EndToEnd, WholeFiles)
 {
     const std::string long_tail(5000, 'x');
     const std::string blanks_64k(65536 - 7, ' ');   // "W", these blanks and "52 19" end at byte 65536
-    const Case cases[] = {
+    const RunCase cases[] = {
         {"empty file", "", {}, "", 0},
         {"three lines", "W 52 19\nW 52 21\nP 500000 500000\n",
          {"P 459309.2094 500000.0000", "P 461197.2429 637253.1611", "W 52.3659 19.0000"}, "", 3},
@@ -130,6 +112,44 @@ TEST(EndToEnd, ResultsFileThatIsTheInputIsNotEmptied)
         EXPECT_EQ(run.exit_status, 1) << (hard ? "hard link" : "symbolic link");
         EXPECT_EQ(run.console, kBanner + kOutputNotCreated) << (hard ? "hard link" : "symbolic link");
         EXPECT_EQ(read_file(scratch.path / "dane.txt"), "W 52 19\n") << (hard ? "hard link" : "symbolic link");
+    }
+}
+
+// Standard output that is one of the run's files ("> wyniki.txt", ">> dane.txt", or a link to one) is
+// refused before a byte is written: no banner there, both files as they were, one line on standard error.
+TEST(EndToEnd, StandardOutputThatIsADataFileIsRefused)
+{
+    const std::string input = "X 1\nW 52 19\n";
+    const std::string stale = "P 1.0000 2.0000\n";
+    const struct {
+        Console console;
+        std::string file;     // standard output's file ("kopia.txt": a hard link to dane.txt)
+        std::string named;    // the run's file that it is
+        std::string results;  // wyniki.txt afterwards ("none": not there)
+    } cases[] = {
+        {Console::kFile, "wyniki.txt", "wyniki.txt", ""},  // emptied by the shell, not by the run
+        {Console::kFileAppended, "wyniki.txt", "wyniki.txt", stale},
+        {Console::kFileAppended, "dane.txt", "dane.txt", "none"},
+        {Console::kFileAppended, "kopia.txt", "dane.txt", "none"},
+    };
+    for (const auto& c : cases) {
+        ScratchDirectory scratch;
+        write_file(scratch.path / "dane.txt", input);
+        if (c.named == "wyniki.txt") {
+            write_file(scratch.path / "wyniki.txt", stale);
+        }
+        if (c.file == "kopia.txt") {
+            fs::create_hard_link(scratch.path / "dane.txt", scratch.path / c.file);
+        }
+        RunOptions options;
+        options.console = c.console;
+        options.console_file = c.file;
+        const ProgramRun run = run_program(scratch.path, options);
+        EXPECT_EQ(run.exit_status, 1) << c.file;
+        EXPECT_EQ(run.errors, console_is(c.named)) << c.file;
+        EXPECT_EQ(read_file(scratch.path / "dane.txt"), input) << c.file;
+        const bool results_there = fs::exists(scratch.path / "wyniki.txt");
+        EXPECT_EQ(results_there ? read_file(scratch.path / "wyniki.txt") : "none", c.results) << c.file;
     }
 }
 

@@ -20,6 +20,12 @@ inline const std::string kOutputNotCreated = "Blad: nie mozna utworzyc pliku wyn
 inline const std::string kOutputNotWritten = "Blad: nie mozna zapisac pliku wyniki.txt\n";
 inline const std::string kInputNotRead = "Blad: nie mozna odczytac pliku dane.txt\n";
 
+// On standard error, when standard output is `file` ("dane.txt" or "wyniki.txt").
+inline std::string console_is(const std::string& file)
+{
+    return "Blad: standardowe wyjscie jest plikiem " + file + "\n";
+}
+
 // What can be wrong with a line.
 inline const std::string kFormat = "nieprawidlowy format danych";
 inline const std::string kTag = "nieprawidlowy oznaczenie ukladu wspolrzednych (dozwolone: W - WGS84, P - PUWG92)";

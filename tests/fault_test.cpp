@@ -106,13 +106,7 @@ TEST(Faults, ClosedStandardDescriptorsDoNotSendMessagesIntoTheResults)
 
 TEST(Faults, HostileBytes)
 {
-    const struct {
-        std::string name;
-        std::string input;
-        std::vector<std::string> results;
-        std::string messages;
-        long long lines;
-    } cases[] = {
+    const RunCase cases[] = {
         {"NUL bytes", "W 52 19\0junk\n\0W 52 19\nW 52\0 19\nW\0\n"s, {"P 459309.2094 500000.0000"},
          problem(2, kFormat) + problem(3, kFormat) + problem(4, kFormat), 4},
         {"DOS end-of-file marks", "W 52 19\n\x1a\nP 0 0\n\x1a"s, {"P 459309.2094 500000.0000", "W 47.6737 12.3357"},
@@ -126,12 +120,7 @@ TEST(Faults, HostileBytes)
         {"lone CR separators", "W 52 19\rW 52 21\rP 0 0\r", {"P 459309.2094 500000.0000"}, "", 1},
     };
     for (const auto& c : cases) {
-        ScratchDirectory scratch;
-        write_file(scratch.path / "dane.txt", c.input);
-        const ProgramRun run = run_program(scratch.path);
-        EXPECT_EQ(run.exit_status, 0) << c.name;
-        EXPECT_EQ(run.console, kBanner + c.messages + summary(c.lines)) << c.name;
-        EXPECT_EQ(read_file(scratch.path / "wyniki.txt"), result_lines(c.results)) << c.name;
+        expect_run(c);
     }
 }
 

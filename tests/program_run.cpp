@@ -1,5 +1,7 @@
 #include "program_run.hpp"
 
+#include <gtest/gtest.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
@@ -55,9 +57,19 @@ std::string without_carriage_returns(std::string_view piece, bool& held_cr)
     return text;
 }
 
-[[noreturn]] void start_child(const std::filesystem::path& directory, const RunOptions& options, int output_fd)
+// Opens `path` for the program's standard output, as the shell's "> path" or ">> path" does.
+int open_console_file(const std::string& path, Console console)
 {
-    if (chdir(directory.c_str()) != 0) {
+    const int mode = console == Console::kFileAppended ? O_APPEND : O_TRUNC;
+    return open(path.c_str(), O_WRONLY | O_CREAT | mode, 0644);
+}
+
+// In the child between fork and exec: system calls only, nothing that allocates. `argv` and every path
+// were made before the fork.
+[[noreturn]] void start_child(const char* directory, const RunOptions& options, int output_fd, int errors_fd,
+                              char* const* argv)
+{
+    if (chdir(directory) != 0) {
         _exit(127);
     }
     const int null_input = open("/dev/null", O_RDONLY);
@@ -70,9 +82,12 @@ std::string without_carriage_returns(std::string_view piece, bool& held_cr)
     } else if (options.console == Console::kFull) {
         const int full = open("/dev/full", O_WRONLY);
         dup2(full, STDOUT_FILENO);
+    } else if (options.console == Console::kFile || options.console == Console::kFileAppended) {
+        dup2(open_console_file(options.console_file, options.console), STDOUT_FILENO);
     } else {
         close(STDOUT_FILENO);
     }
+    dup2(errors_fd, STDERR_FILENO);
     if (options.file_size_limit >= 0) {
         const rlimit limit{static_cast<rlim_t>(options.file_size_limit), static_cast<rlim_t>(options.file_size_limit)};
         setrlimit(RLIMIT_FSIZE, &limit);
@@ -80,13 +95,7 @@ std::string without_carriage_returns(std::string_view piece, bool& held_cr)
     for (int fd = 3; fd < 256; ++fd) {
         close(fd);
     }
-    const std::vector<std::string> command = program_command();
-    std::vector<char*> argv;
-    for (const auto& word : command) {
-        argv.push_back(const_cast<char*>(word.c_str()));
-    }
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
+    execvp(argv[0], argv);
     _exit(127);
 }
 
@@ -109,14 +118,21 @@ ScratchDirectory::~ScratchDirectory()
 
 ProgramRun run_program(const std::filesystem::path& directory, const RunOptions& options)
 {
+    std::vector<std::string> command = program_command();
+    std::vector<char*> argv;
+    for (auto& word : command) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    std::FILE* errors = std::tmpfile();
     int pipe_fds[2];
-    if (pipe(pipe_fds) != 0) {
+    if (errors == nullptr || pipe(pipe_fds) != 0) {
         throw std::runtime_error("cannot make a pipe");
     }
     const pid_t child = fork();
     if (child == 0) {
         close(pipe_fds[0]);
-        start_child(directory, options, pipe_fds[1]);
+        start_child(directory.c_str(), options, pipe_fds[1], fileno(errors), argv.data());
     }
     close(pipe_fds[1]);
     if (options.console == Console::kBrokenPipe) {
@@ -160,6 +176,15 @@ ProgramRun run_program(const std::filesystem::path& directory, const RunOptions&
         run.signal = WTERMSIG(status);
     }
     run.peak_rss_kib = usage.ru_maxrss;
+    std::rewind(errors);
+    for (int c; (c = std::fgetc(errors)) != EOF;) {
+        run.errors += static_cast<char>(c);
+    }
+    std::fclose(errors);
+    if (crlf) {
+        held_cr = false;
+        run.errors = without_carriage_returns(run.errors, held_cr);
+    }
     return run;
 }
 
@@ -196,6 +221,17 @@ std::string result_lines(const std::vector<std::string>& lines)
         joined += line + ending;
     }
     return joined;
+}
+
+void expect_run(const RunCase& c)
+{
+    ScratchDirectory scratch;
+    write_file(scratch.path / "dane.txt", c.input);
+    write_file(scratch.path / "wyniki.txt", "stale results of an earlier run\n");
+    const ProgramRun run = run_program(scratch.path);
+    EXPECT_EQ(run.exit_status, 0) << c.name;
+    EXPECT_EQ(run.console, kBanner + c.messages + summary(c.lines)) << c.name;
+    EXPECT_EQ(read_file(scratch.path / "wyniki.txt"), result_lines(c.results)) << c.name;
 }
 
 }  // namespace zelmor_test

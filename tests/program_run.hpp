@@ -13,11 +13,13 @@
 namespace zelmor_test {
 
 // What standard output is when the program starts: captured through a pipe, closed, the full device,
-// or a pipe whose reader has gone away.
-enum class Console { kCaptured, kClosed, kFull, kBrokenPipe };
+// a pipe whose reader has gone away, or a file of the run's directory (`console_file`) as "> file" or
+// ">> file" opens it.
+enum class Console { kCaptured, kClosed, kFull, kBrokenPipe, kFile, kFileAppended };
 
 struct RunOptions {
     Console console = Console::kCaptured;
+    std::string console_file;        // for kFile and kFileAppended
     long long file_size_limit = -1;  // bytes a file may grow to (RLIMIT_FSIZE), or -1 for none
     bool close_input = false;        // start with standard input closed too
     // When set, captured output is handed over piece by piece instead of being kept.
@@ -28,6 +30,7 @@ struct ProgramRun {
     int exit_status = -1;     // -1 when the program did not exit by itself
     int signal = 0;           // the signal that ended it, if any
     std::string console;      // what it wrote to standard output
+    std::string errors;       // what it wrote to standard error
     long peak_rss_kib = 0;    // its largest resident set, KiB
 };
 
@@ -56,5 +59,18 @@ std::string read_file(const std::filesystem::path& path);
 
 // The result lines as the program writes them: each followed by the platform's line ending.
 std::string result_lines(const std::vector<std::string>& lines);
+
+// A run over one "dane.txt" that completes, and what it must leave.
+struct RunCase {
+    std::string name;
+    std::string input;                 // content of dane.txt
+    std::vector<std::string> results;  // lines of wyniki.txt
+    std::string messages;              // standard output between the banner and the summary
+    long long lines;                   // the count in the summary
+};
+
+// Runs `c` in a fresh directory, where a stale "wyniki.txt" waits to be replaced, and checks the exit
+// status, the console and the results.
+void expect_run(const RunCase& c);
 
 }  // namespace zelmor_test

@@ -2,6 +2,7 @@
 // writing the converted points to "wyniki.txt" and a word about every other line to standard output.
 #include <cstdint>
 #include <cstdio>
+#include <string_view>
 
 #include "batch_run.hpp"
 #include "messages.hpp"
@@ -46,11 +47,27 @@ int convert_files(std::FILE* input, std::FILE* results)
     return kExitSuccess;
 }
 
+// When standard output is "dane.txt" or "wyniki.txt" (redirected to it, appended to it, or to a link
+// to it), says so on standard error and returns true, before a byte is written to either. Writing the
+// console there would feed the program its own messages as input without end, or put them among (and
+// over) the results.
+bool console_is_a_data_file()
+{
+    const std::string_view problem = is_same_file(stdout, kInputFileName)    ? kConsoleIsInput
+                                     : is_same_file(stdout, kOutputFileName) ? kConsoleIsOutput
+                                                                             : std::string_view();
+    print_text(stderr, problem);
+    return !problem.empty();
+}
+
 }  // namespace
 
 int main()
 {
     const bool console_open = prepare_process();
+    if (console_is_a_data_file()) {
+        return kExitFailure;
+    }
     static char console_buffer[kConsoleBufferSize];
     std::setvbuf(stdout, console_buffer, _IOFBF, sizeof console_buffer);
     print_text(stdout, kBanner);

@@ -66,15 +66,29 @@ bool prepare_process()
     return true;
 }
 
+namespace {
+
+// Whether the run should end by waiting for Enter: only in a console window of its own (this run is the
+// only process on it) with its input from that window.
+bool should_wait_for_enter(unsigned long processes_on_console, bool input_is_console)
+{
+    return processes_on_console == 1 && input_is_console;
+}
+
+}  // namespace
+
 // A file is known by the serial number of its volume and its index on that volume, as a Unix file by
-// its device and inode.
+// its device and inode. (A console or a pipe has no such information: never the same as a file.)
 bool is_same_file(std::FILE* open_file, const char* path)
 {
     const auto opened = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(open_file)));
+    if (opened == INVALID_HANDLE_VALUE) {
+        return false;
+    }
     // Opened for no access at all, only to ask what file it is; others may go on using it meanwhile.
     const HANDLE named = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (opened == INVALID_HANDLE_VALUE || named == INVALID_HANDLE_VALUE) {
+    if (named == INVALID_HANDLE_VALUE) {
         return false;
     }
     BY_HANDLE_FILE_INFORMATION first{};
@@ -101,10 +115,5 @@ void keep_own_console_window_open()
 }
 
 #endif
-
-bool should_wait_for_enter(unsigned long processes_on_console, bool input_is_console)
-{
-    return processes_on_console == 1 && input_is_console;
-}
 
 }  // namespace zelmor

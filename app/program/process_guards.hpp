@@ -11,18 +11,14 @@ namespace zelmor {
 // messages meant for the console. Returns false when standard output was closed at start.
 bool prepare_process();
 
-// True when `path` names the very file that `open_file` is (through a symbolic or hard link), so that
-// creating `path` anew would destroy `open_file`.
+// True when `path` names the very file that `open_file` is (by the same name, or through a symbolic or
+// hard link): files are compared, not names. False when `path` does not exist.
 bool is_same_file(std::FILE* open_file, const char* path);
 
-// Whether the run should end by waiting for Enter: when the console window belongs to this run alone
-// (the system opened it for the program, as it does when the program is started by a double click,
-// and it will close it the moment the program ends) and standard input is that console. Run from a
-// command prompt, a script or a pipe, or with redirected input, it must never wait.
-bool should_wait_for_enter(unsigned long processes_on_console, bool input_is_console);
-
-// On Windows, when should_wait_for_enter says so, prints kPressEnterToClose and waits for Enter; a
-// no-op elsewhere.
+// On Windows, when the console window belongs to this run alone (the system opened it for the program,
+// as it does for a double click, and closes it the moment the program ends) and standard input is that
+// console, prints kPressEnterToClose and waits for Enter; run from a command prompt, a script or a
+// pipe, or with redirected input, it never waits. A no-op elsewhere.
 void keep_own_console_window_open();
 
 }  // namespace zelmor

@@ -42,6 +42,13 @@ inline constexpr std::string_view kOutputNotCreated = kOutputNotCreatedText.view
 inline constexpr std::string_view kOutputNotWritten = kOutputNotWrittenText.view();
 inline constexpr std::string_view kInputNotRead = kInputNotReadText.view();
 
+// Standard output is one of the run's own files: the messages would be read back as input, or mixed into
+// the results. Said on standard error, the one thing ever written there, since standard output is data.
+inline constexpr JoinedText kConsoleIsInputText{"Blad: standardowe wyjscie jest plikiem ", kInputFileName, "\n"};
+inline constexpr JoinedText kConsoleIsOutputText{"Blad: standardowe wyjscie jest plikiem ", kOutputFileName, "\n"};
+inline constexpr std::string_view kConsoleIsInput = kConsoleIsInputText.view();
+inline constexpr std::string_view kConsoleIsOutput = kConsoleIsOutputText.view();
+
 // The last line of a run in a console window of its own, which closes when the run ends.
 inline constexpr std::string_view kPressEnterToClose = "Nacisnij Enter, aby zamknac okno.\n";
 

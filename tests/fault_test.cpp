@@ -32,35 +32,56 @@ LargeFile large_file(int points)
     return file;
 }
 
+// A failed write ends the run at once, even with lines left to report after it.
 TEST(Faults, DiskFullAtTheFirstWrite)
 {
     if (program_is_windows()) {
         GTEST_SKIP() << "/dev/full is a device of this system";
     }
-    ScratchDirectory scratch;
-    write_file(scratch.path / "dane.txt", "X 1\nW 52 19\nw 1 2\n");
-    fs::create_symlink("/dev/full", scratch.path / "wyniki.txt");
-    const ProgramRun run = run_program(scratch.path);
-    EXPECT_EQ(run.exit_status, 1);
-    EXPECT_EQ(run.console, kBanner + problem(1, kFormat) + problem(3, kTag) + kOutputNotWritten);
+    std::string points;
+    for (int i = 0; i < 20000; ++i) {
+        points += "W 52 19\n";  // more than one block of results: the first write comes before line 20 001
+    }
+    const struct {
+        std::string input;
+        std::string messages;
+    } cases[] = {
+        {"X 1\nW 52 19\nw 1 2\n", problem(1, kFormat) + problem(3, kTag)},
+        {points + "X 1\n", ""},
+    };
+    for (const auto& c : cases) {
+        ScratchDirectory scratch;
+        write_file(scratch.path / "dane.txt", c.input);
+        fs::create_symlink("/dev/full", scratch.path / "wyniki.txt");
+        const ProgramRun run = run_program(scratch.path);
+        EXPECT_EQ(run.exit_status, 1);
+        EXPECT_EQ(run.console, kBanner + c.messages + kOutputNotWritten);
+    }
 }
 
+// A file size limit reached anywhere: what stays in wyniki.txt is whole result lines, the start of the
+// results up to the last line that fit.
 TEST(Faults, DiskFullInTheMiddleOfALargeFile)
 {
     if (program_is_windows()) {
         GTEST_SKIP() << "a file size limit is a matter of this system";
     }
-    constexpr long long kLimit = 1 << 20;  // bytes the results file may reach: full there
-    ScratchDirectory scratch;
-    const LargeFile file = large_file(100000);  // about 2.5 MB of results
-    write_file(scratch.path / "dane.txt", "X 1\n\n" + file.input);
-    RunOptions options;
-    options.file_size_limit = kLimit;
-    const ProgramRun run = run_program(scratch.path, options);
-    EXPECT_EQ(run.exit_status, 1);
-    EXPECT_EQ(run.console, kBanner + problem(1, kFormat) + problem(2, kFormat) + kOutputNotWritten);
-    // What did reach the disk is the start of the results, as far as the limit.
-    EXPECT_EQ(read_file(scratch.path / "wyniki.txt"), file.results.substr(0, kLimit));
+    const struct {
+        int points;
+        long long limit;  // bytes the results file may reach
+    } cases[] = {{100, 1024}, {100, 0}, {100, 26}, {100, 2199}, {100000, (1 << 18) + 13}, {100000, 1 << 20}};
+    for (const auto& c : cases) {
+        ScratchDirectory scratch;
+        const LargeFile file = large_file(c.points);
+        write_file(scratch.path / "dane.txt", "X 1\n\n" + file.input);
+        RunOptions options;
+        options.file_size_limit = c.limit;
+        const ProgramRun run = run_program(scratch.path, options);
+        EXPECT_EQ(run.exit_status, 1) << c.limit;
+        EXPECT_EQ(run.console, kBanner + problem(1, kFormat) + problem(2, kFormat) + kOutputNotWritten) << c.limit;
+        const std::string fitting = file.results.substr(0, static_cast<std::size_t>(c.limit));
+        EXPECT_EQ(read_file(scratch.path / "wyniki.txt"), fitting.substr(0, fitting.rfind('\n') + 1)) << c.limit;
+    }
 }
 
 TEST(Faults, AFailingConsoleFailsTheRunButLosesNoResults)

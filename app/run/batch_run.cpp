@@ -212,7 +212,7 @@ int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* resul
 {
     Batch& batch = run_buffers.batch;
     LineReader reader = make_line_reader(input, run_buffers.input + kLeadPadding, kInputBlockSize);
-    OutputBlock block{results, run_buffers.output, kOutputBlockSize, 0};
+    OutputBlock block{results, run_buffers.output, kOutputBlockSize, 0, 0};
 
     lines_read = 0;
     int read = kLineRead;

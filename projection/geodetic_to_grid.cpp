@@ -15,7 +15,8 @@ constexpr std::size_t kGroupPoints = 4;
 
 }  // namespace
 
-int geodetic_to_grid(double& x, double& y, double latitude, double longitude)
+// Kept out of line, so that the batch form's calls run this very code (see the batch form).
+[[gnu::noinline]] int geodetic_to_grid(double& x, double& y, double latitude, double longitude)
 {
     Values<1> b{};
     Values<1> dl{};

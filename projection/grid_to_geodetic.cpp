@@ -15,7 +15,8 @@ constexpr std::size_t kGroupPoints = 8;
 
 }  // namespace
 
-int grid_to_geodetic(double& latitude, double& longitude, double x, double y)
+// Kept out of line, so that the batch form's calls run this very code (see the batch form).
+[[gnu::noinline]] int grid_to_geodetic(double& latitude, double& longitude, double x, double y)
 {
     std::array<double, 1> latitudes{};
     std::array<double, 1> longitudes{};

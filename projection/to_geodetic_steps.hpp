@@ -83,7 +83,9 @@ void geodetic_of_group(std::array<double, N>& latitude, std::array<double, N>& l
     }
 }
 
-// The batch form in groups of N; the last few points go one at a time.
+// The batch form in groups of N; the last few points go one at a time, through the one-point function,
+// and so does every point whose result is not a number (its sign is the one-point function's only
+// then: see the forward direction's batch form).
 template <std::size_t N>
 void grid_to_geodetic_in_groups(int* statuses, double* latitude, double* longitude, const double* x, const double* y,
                                 std::size_t count)
@@ -100,18 +102,17 @@ void grid_to_geodetic_in_groups(int* statuses, double* latitude, double* longitu
         }
         geodetic_of_group<N>(latitudes, longitudes, xs, ys);
         for (std::size_t j = 0; j < N; ++j) {
-            latitude[i + j] = latitudes[j];
-            longitude[i + j] = longitudes[j];
-            statuses[i + j] = kConverted;
+            if (std::isnan(latitudes[j]) || std::isnan(longitudes[j])) {
+                statuses[i + j] = grid_to_geodetic(latitude[i + j], longitude[i + j], x[i + j], y[i + j]);
+            } else {
+                latitude[i + j] = latitudes[j];
+                longitude[i + j] = longitudes[j];
+                statuses[i + j] = kConverted;
+            }
         }
     }
     for (; i < count; ++i) {
-        std::array<double, 1> one_latitude{};
-        std::array<double, 1> one_longitude{};
-        geodetic_of_group<1>(one_latitude, one_longitude, {x[i]}, {y[i]});
-        latitude[i] = one_latitude[0];
-        longitude[i] = one_longitude[0];
-        statuses[i] = kConverted;
+        statuses[i] = grid_to_geodetic(latitude[i], longitude[i], x[i], y[i]);
     }
 }
 

@@ -96,7 +96,10 @@ void grid_of_group(Values<N>& x, Values<N>& y, const Values<N>& b, const Values<
 }
 
 // The batch form in groups of N: the points of the accepted area are gathered N at a time; the others are
-// never computed, and their result slots are left as they were. The last few go one at a time.
+// never computed, and their result slots are left as they were. The last few go one at a time, through
+// the one-point function. So does every point whose result is not a number: which of two not-a-number
+// operands an operation hands on (and so the sign of the result) depends on the order in which the
+// compiler happened to put them, which the group's code and the one-point code need not share.
 template <std::size_t N>
 void geodetic_to_grid_in_groups(int* statuses, double* x, double* y, const double* latitude, const double* longitude,
                                 std::size_t count)
@@ -116,18 +119,20 @@ void geodetic_to_grid_in_groups(int* statuses, double* x, double* y, const doubl
         if (gathered == N) {
             grid_of_group<N>(xs, ys, b, dl);
             for (std::size_t j = 0; j < N; ++j) {
-                x[where[j]] = xs[j];
-                y[where[j]] = ys[j];
+                const std::size_t at = where[j];
+                if (std::isnan(xs[j]) || std::isnan(ys[j])) {
+                    geodetic_to_grid(x[at], y[at], latitude[at], longitude[at]);
+                } else {
+                    x[at] = xs[j];
+                    y[at] = ys[j];
+                }
             }
             gathered = 0;
         }
     }
     for (std::size_t j = 0; j < gathered; ++j) {
-        Values<1> one_x{};
-        Values<1> one_y{};
-        grid_of_group<1>(one_x, one_y, Values<1>{b[j]}, Values<1>{dl[j]});
-        x[where[j]] = one_x[0];
-        y[where[j]] = one_y[0];
+        const std::size_t at = where[j];
+        geodetic_to_grid(x[at], y[at], latitude[at], longitude[at]);
     }
 }
 

@@ -66,6 +66,7 @@ TEST(EndToEnd, WholeFiles)
         {"byte order mark before a point", "\xEF\xBB\xBFW 52 19\n", {"P 459309.2094 500000.0000"}, "", 1},
         {"byte order mark before a bad line", "\xEF\xBB\xBFX 1\nW 52 19\n", {"P 459309.2094 500000.0000"},
          problem(1, kFormat), 2},
+        {"only a byte order mark: an empty file", "\xEF\xBB\xBF", {}, "", 0},
         {"number words and hexadecimal forms", "W nan 19\nP 1 inf\nW 0x34 0x13\nW 52 19\n",
          {"P 459309.2094 500000.0000"}, problem(1, kFormat) + problem(2, kFormat) + problem(3, kFormat), 4},
     };

@@ -1,5 +1,7 @@
-// Splitting a file into physical lines through a small buffer, so that lines cross block boundaries,
-// fill the buffer exactly, and outgrow it.
+// Splitting a file into physical lines through small buffers, so that lines cross block boundaries,
+// fill the buffer exactly, and outgrow it; and through buffers large enough for the quick look at a
+// line's first 32 bytes. Each buffer is allocated at exactly its size and paddings, so that
+// AddressSanitizer sees any read past them.
 #include "line_reader.hpp"
 
 #include <gtest/gtest.h>
@@ -39,48 +41,69 @@ std::vector<Line> read_all(const std::string& content, std::size_t capacity, int
     return lines;
 }
 
-TEST(LineReader, PhysicalLinesThroughAnEightByteBuffer)
+// Each file's physical lines, as read through buffers of 8, 64 and 256 bytes: a line as long as the
+// buffer or longer comes cut to it.
+TEST(LineReader, PhysicalLinesThroughBuffersOfEverySize)
 {
+    const std::string points = "W 52.1234567 19.1234567\nP 459309.2094 500000\n\nW 1 2\n";
+    const std::string xs(300, 'x');
+    std::string mac = "\xEF\xBB\xBF" "a\rb\r";  // built by appending: GCC 12 warns falsely otherwise
+    mac.append(xs).append("\nyz\r");
     const struct {
         std::string content;
-        std::vector<Line> lines;
+        std::vector<std::string> lines;
     } cases[] = {
         {"", {}},
-        {"\n", {{"", false}}},
-        {"\n\n", {{"", false}, {"", false}}},
-        {"ab\ncd", {{"ab", false}, {"cd", false}}},
-        {"ab\r\ncd\r\n", {{"ab\r", false}, {"cd\r", false}}},
-        {"1234567\n", {{"1234567", false}}},
-        {"abc\n1234567\nxy", {{"abc", false}, {"1234567", false}, {"xy", false}}},
-        {"abcdefgh\n", {{"abcdefgh", true}}},
-        {"abcdefgh\nxy\n", {{"abcdefgh", true}, {"xy", false}}},
-        {"abcdefghijklmnopqrstuvwxyz\n\nz", {{"abcdefgh", true}, {"", false}, {"z", false}}},
-        {"abcdefghijklmnopqrstuvwxyz", {{"abcdefgh", true}}},
-        {"a\rb\rc\n", {{"a\rb\rc", false}}},
-        {std::string("a\0b\n\0\n", 6), {{std::string("a\0b", 3), false}, {std::string("\0", 1), false}}},
+        {"\n", {""}},
+        {"\n\n", {"", ""}},
+        {"ab\ncd", {"ab", "cd"}},
+        {"ab\r\ncd\r\n", {"ab\r", "cd\r"}},
+        {"1234567\n", {"1234567"}},
+        {"abc\n1234567\nxy", {"abc", "1234567", "xy"}},
+        {"abcdefgh\nxy\n", {"abcdefgh", "xy"}},
+        {"abcdefghijklmnopqrstuvwxyz\n\nz", {"abcdefghijklmnopqrstuvwxyz", "", "z"}},
+        {points + points + points, {"W 52.1234567 19.1234567", "P 459309.2094 500000", "", "W 1 2", "W 52.1234567 19.1234567",
+                                    "P 459309.2094 500000", "", "W 1 2", "W 52.1234567 19.1234567", "P 459309.2094 500000",
+                                    "", "W 1 2"}},
+        {std::string("a\0b\n\0\n", 6), {std::string("a\0b", 3), std::string("\0", 1)}},
         // A UTF-8 byte order mark before the first line is not part of it; anywhere else it is.
-        {"\xEF\xBB\xBF" "ab\n\xEF\xBB\xBF\n", {{"ab", false}, {"\xEF\xBB\xBF", false}}},
-        {"\xEF\xBB\xBF", {{"", false}}},
-        {"\xEF\xBB", {{"\xEF\xBB", false}}},
+        {"\xEF\xBB\xBF" "ab\n\xEF\xBB\xBF\n", {"ab", "\xEF\xBB\xBF"}},
+        {"\xEF\xBB\xBF", {}},
+        {"\xEF\xBB", {"\xEF\xBB"}},
+        {"\xEF\xBB\x41\n", {"\xEF\xBB\x41"}},
+        // Classic Mac line ends: a first block with a CR and no LF; lines across the blocks' edges, and
+        // a LF after the first block is an ordinary byte. A file with a LF reads as always.
+        {"ab\rcdefghij\rk\r\rlm", {"ab", "cdefghij", "k", "", "lm"}},
+        {mac, {"a", "b", xs + "\nyz"}},
+        {"a\rb\rc\n", {"a\rb\rc"}},
+        {"ab\r\r\ncd\r\r\n", {"ab\r\r", "cd\r\r"}},
     };
-    for (const auto& c : cases) {
-        int status = -1;
-        EXPECT_EQ(read_all(c.content, 8, status), c.lines) << '"' << c.content << '"';
-        EXPECT_EQ(status, zelmor::kNoMoreLines);
+    for (const std::size_t capacity : {8, 64, 256}) {
+        for (const auto& c : cases) {
+            std::vector<Line> expected;
+            for (const std::string& line : c.lines) {
+                expected.push_back({line.substr(0, capacity), line.size() >= capacity});
+            }
+            int status = -1;
+            EXPECT_EQ(read_all(c.content, capacity, status), expected) << '"' << c.content << "\" through " << capacity;
+            EXPECT_EQ(status, zelmor::kNoMoreLines);
+        }
     }
 }
 
 TEST(LineReader, EveryLineLengthAroundTheBufferSize)
 {
-    for (std::size_t length = 0; length < 40; ++length) {
-        const std::string line(length, 'x');
-        int status = -1;
-        const auto lines = read_all(line + "\n" + line + "\nend", 16, status);
-        ASSERT_EQ(lines.size(), 3u) << length;
-        EXPECT_EQ(lines[0].text, line.substr(0, 16));
-        EXPECT_EQ(lines[0].cut, length >= 16);
-        EXPECT_EQ(lines[1], lines[0]);
-        EXPECT_EQ(lines[2], (Line{"end", false}));
+    for (const std::size_t capacity : {16, 64}) {
+        for (std::size_t length = 0; length < capacity + 24; ++length) {
+            const std::string line(length, 'x');
+            int status = -1;
+            const auto lines = read_all(line + "\n" + line + "\nend", capacity, status);
+            ASSERT_EQ(lines.size(), 3u) << length;
+            EXPECT_EQ(lines[0].text, line.substr(0, capacity));
+            EXPECT_EQ(lines[0].cut, length >= capacity);
+            EXPECT_EQ(lines[1], lines[0]);
+            EXPECT_EQ(lines[2], (Line{"end", false}));
+        }
     }
 }
 

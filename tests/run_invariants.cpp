@@ -115,11 +115,17 @@ struct MemoryStream {
 
 std::uint64_t physical_lines(std::string_view input)
 {
+    const std::string_view first_block = input.substr(0, zelmor::kInputBlockSize);
+    const bool mac = first_block.find('\n') == std::string_view::npos && first_block.find('\r') != std::string_view::npos;
+    const char line_end = mac ? '\r' : '\n';
+    if (input.starts_with("\xEF\xBB\xBF")) {
+        input.remove_prefix(3);
+    }
     std::uint64_t count = 0;
     for (const char c : input) {
-        count += c == '\n';
+        count += c == line_end;
     }
-    return count + (!input.empty() && input.back() != '\n' ? 1 : 0);
+    return count + (!input.empty() && input.back() != line_end ? 1 : 0);
 }
 
 InMemoryRun run_in_memory(std::string_view input)

@@ -19,7 +19,9 @@ struct InMemoryRun {
 // Runs the batch conversion over `input` held in memory.
 InMemoryRun run_in_memory(std::string_view input);
 
-// Physical lines of a text: its "\n"s, and one more for a last line without one.
+// Physical lines of a text: its line ends, and one more for a last line without one. Lines end in "\n",
+// or in "\r" when the first input block holds a "\r" and no "\n"; a UTF-8 byte order mark at the start
+// is not text.
 std::uint64_t physical_lines(std::string_view input);
 
 // Empty when `run` keeps every rule of a run over `input`; otherwise what is wrong:

@@ -16,11 +16,6 @@
 namespace zelmor {
 namespace {
 
-// Input block, bytes: any line up to this length is read whole, longer ones are cut to it. Small enough
-// to stay in the processor's second-level cache between the copy from the file and the scan. Users are
-// promised half of it, that numbers ending within a line's first 64 KiB are always read: the block may
-// then shrink for a smaller cache without breaking a promise.
-constexpr std::size_t kInputBlockSize = std::size_t{1} << 17;
 // Output block, bytes: result lines are written to the file in pieces of about this size.
 constexpr std::size_t kOutputBlockSize = std::size_t{1} << 18;
 // Lines handled together: all are scanned, then all converted, then all written, so that each of the

@@ -1,10 +1,18 @@
 // The conversion of a whole input stream, line by line, into result lines and messages.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
 namespace zelmor {
+
+// Input block, bytes: any line up to this length is read whole, longer ones are cut to it; the first
+// block read decides whether the file's lines end in CR alone. Small enough to stay in the processor's
+// second-level cache between the copy from the file and the scan. Users are promised half of it, that
+// numbers ending within a line's first 64 KiB are always read: the block may then shrink for a smaller
+// cache without breaking a promise.
+inline constexpr std::size_t kInputBlockSize = std::size_t{1} << 17;
 
 // Statuses of convert_stream.
 inline constexpr int kRunComplete = 0;     // every line was read and handled

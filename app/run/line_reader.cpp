@@ -37,11 +37,11 @@ void compact(LineReader& reader)
     reader.end = unread;
 }
 
-// Throws bytes away up to and including the next "\n"; false when a read failed.
+// Throws bytes away up to and including the next line end; false when a read failed.
 bool skip_rest_of_line(LineReader& reader)
 {
     for (;;) {
-        const void* found = std::memchr(reader.data + reader.begin, '\n', reader.end - reader.begin);
+        const void* found = std::memchr(reader.data + reader.begin, reader.line_end, reader.end - reader.begin);
         if (found != nullptr) {
             reader.begin = static_cast<std::size_t>(static_cast<const char*>(found) - reader.data) + 1;
             reader.skipping = false;
@@ -60,6 +60,23 @@ bool skip_rest_of_line(LineReader& reader)
 }
 
 
+// Reads the first block of the file: takes off a byte order mark, and chooses the line end. False when
+// the read failed.
+bool start_reading(LineReader& reader)
+{
+    if (!fill(reader)) {
+        return false;
+    }
+    const std::string_view block(reader.data, reader.end);
+    if (block.starts_with(kByteOrderMark)) {
+        reader.begin = kByteOrderMark.size();
+    }
+    if (block.find('\n') == std::string_view::npos && block.find('\r') != std::string_view::npos) {
+        reader.line_end = '\r';
+    }
+    return true;
+}
+
 // The next physical line, reading more of the file when needed.
 int read_line(std::string_view& line, bool& cut, LineReader& reader)
 {
@@ -69,7 +86,7 @@ int read_line(std::string_view& line, bool& cut, LineReader& reader)
     for (;;) {
         char* start = reader.data + reader.begin;
         const std::size_t unread = reader.end - reader.begin;
-        const void* found = std::memchr(start, '\n', unread);
+        const void* found = std::memchr(start, reader.line_end, unread);
         if (found != nullptr) {
             const char* newline = static_cast<const char*>(found);
             line = std::string_view(start, static_cast<std::size_t>(newline - start));
@@ -81,7 +98,7 @@ int read_line(std::string_view& line, bool& cut, LineReader& reader)
             if (unread == 0) {
                 return kNoMoreLines;
             }
-            line = std::string_view(start, unread);  // the last line has no "\n"
+            line = std::string_view(start, unread);  // the last line has no line end
             cut = false;
             reader.begin = reader.end;
             return kLineRead;
@@ -105,20 +122,19 @@ int read_line(std::string_view& line, bool& cut, LineReader& reader)
 LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity)
 {
     std::memset(data - kLeadPadding, 0, kLeadPadding + kReadPadding);
-    return LineReader{file, data, capacity, 0, 0, false, false, true};
+    return LineReader{file, data, capacity, 0, 0, false, false, true, '\n'};
 }
 
 int next_line_slowly(std::string_view& line, bool& cut, LineReader& reader)
 {
-    const int status = read_line(line, cut, reader);
     // The first line is always read here: nothing is in the buffer before it.
-    if (status == kLineRead && reader.at_start) {
+    if (reader.at_start) {
         reader.at_start = false;
-        if (line.starts_with(kByteOrderMark)) {
-            line.remove_prefix(kByteOrderMark.size());
+        if (!start_reading(reader)) {
+            return kReadFailed;
         }
     }
-    return status;
+    return read_line(line, cut, reader);
 }
 
 }  // namespace zelmor

@@ -13,11 +13,16 @@ namespace zelmor {
 
 // A reader over `file` using the caller's buffer `data` of `capacity` bytes, kLeadPadding bytes before
 // it and kReadPadding more after it.
-// Lines are separated by "\n"; a last line without one still counts. A UTF-8 byte order mark (EF BB BF)
-// at the very start of the file, which Windows editors put there, is not part of the first line. A line
-// longer than the buffer is handed out once, cut to its first `capacity` bytes, and the rest of it is
-// skipped: memory never grows with line length. Every line handed out is preceded by kLeadPadding and followed by kReadPadding
-// readable bytes, as the scanner needs.
+//
+// Lines end in "\n" (a CR before it stays in the line, where the scanner takes it for a blank), except
+// in a file of classic Mac line ends: when the first block read (`capacity` bytes, or the whole of a
+// smaller file) holds a CR and no "\n", a CR alone ends each line. (Files whose lines end in "\r\r\n",
+// left by converting line ends twice, hold "\n"s and read one line each as always.) A last line without
+// its end still counts. A UTF-8 byte order mark (EF BB BF) at the very start of the file, which Windows
+// editors put there, is not part of the text: a file of only the mark has no lines. A line longer than
+// the buffer is handed out once, cut to its first `capacity` bytes, and the rest of it is skipped:
+// memory never grows with line length. Every line handed out is preceded by kLeadPadding and followed
+// by kReadPadding readable bytes, as the scanner needs.
 struct LineReader {
     std::FILE* file;
     char* data;
@@ -26,7 +31,8 @@ struct LineReader {
     std::size_t end;        // one past the last byte read into data
     bool at_end_of_file;    // the file has no more bytes
     bool skipping;          // the rest of a cut line is being thrown away
-    bool at_start;          // no line has been handed out yet
+    bool at_start;          // nothing has been read yet
+    char line_end;          // the byte that ends a line: '\n', or '\r' in a file of classic Mac line ends
 };
 
 LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity);
@@ -41,15 +47,15 @@ int next_line_slowly(std::string_view& line, bool& cut, LineReader& reader);
 
 // The next physical line. `line` points into the reader's buffer and stays valid until the next call;
 // `cut` is true when it is only the start of a line longer than the buffer. Inline for the common case
-// of a short line already in the buffer: its newline is then found in one look at its first 32 bytes.
+// of a short line already in the buffer: its end is then found in one look at its first 32 bytes.
 inline int next_line(std::string_view& line, bool& cut, LineReader& reader)
 {
     const std::size_t unread = reader.end - reader.begin;
     if (!reader.skipping && unread >= kWindowBytes) {
         const char* start = reader.data + reader.begin;
-        const std::uint32_t newlines = window_bytes_equal(start, '\n');
-        if (newlines != 0) {
-            const auto length = static_cast<std::size_t>(std::countr_zero(newlines));
+        const std::uint32_t line_ends = window_bytes_equal(start, reader.line_end);
+        if (line_ends != 0) {
+            const auto length = static_cast<std::size_t>(std::countr_zero(line_ends));
             line = std::string_view(start, length);
             cut = false;
             reader.begin += length + 1;

@@ -33,9 +33,9 @@ int main(int argc, char** argv)
         zelmor::PointRecord point{};
         const std::size_t length = line.size();
         // The scanner may load bytes before the line's start and past its end.
-        line.insert(0, zelmor::kLeadPadding, '\0');
-        line.append(zelmor::kReadPadding, '\0');
-        const std::string_view text(line.data() + zelmor::kLeadPadding, length);
+        line.insert(0, zelmor::kPaddingBefore, '\0');
+        line.append(zelmor::kPaddingAfter, '\0');
+        const std::string_view text(line.data() + zelmor::kPaddingBefore, length);
         if (zelmor::scan_line(point, text, false) == zelmor::kPointItems) {
             (point.tag == 'W' ? geodetic : grid).push_back(point);
         }

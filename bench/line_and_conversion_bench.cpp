@@ -45,7 +45,7 @@ const Sample& sample()
             for (std::size_t i = 0; i < kPoints; ++i) {
                 std::string line = zelmor_bench::next_line(lines, static_cast<zelmor_bench::Shape>(shape));
                 line.pop_back();  // the newline
-                s.lines[shape].push_back(std::string(zelmor::kLeadPadding, '\0') + line + std::string(zelmor::kReadPadding, '\0'));
+                s.lines[shape].push_back(std::string(zelmor::kPaddingBefore, '\0') + line + std::string(zelmor::kPaddingAfter, '\0'));
             }
         }
         return s;
@@ -107,8 +107,8 @@ void scan(benchmark::State& state, int (*scan)(zelmor::PointRecord&, std::string
     for (auto _ : state) {
         zelmor::PointRecord record{};
         const std::string& line = lines[i];
-        const std::string_view text(line.data() + zelmor::kLeadPadding,
-                                    line.size() - zelmor::kLeadPadding - zelmor::kReadPadding);
+        const std::string_view text(line.data() + zelmor::kPaddingBefore,
+                                    line.size() - zelmor::kPaddingBefore - zelmor::kPaddingAfter);
         benchmark::DoNotOptimize(scan(record, text, false));
         benchmark::DoNotOptimize(record);
         i = (i + 1) % kPoints;

@@ -3,9 +3,9 @@
 // operation is a double operation in the order written.
 //
 // Symbols: x_gk, y_gk, x_mercator, y_mercator in metres; then, in radians, alpha and beta the Mercator
-// coordinates over the sphere's radius, w the angle from the central meridian on the sphere, phi the
-// conformal latitude, t the ellipsoidal latitude as the series sums it, dl the longitude difference
-// from the central meridian.
+// coordinates over the sphere's radius (exp_beta the exponential of beta), w the angle from the central
+// meridian on the sphere, phi the conformal latitude (sin_phi its sine), t the ellipsoidal latitude as
+// the series sums it, dl the longitude difference from the central meridian.
 #pragma once
 
 #include <array>
@@ -45,7 +45,7 @@ void geodetic_of_group(std::array<double, N>& latitude, std::array<double, N>& l
                        const std::array<double, N>& x, const std::array<double, N>& y)
 {
     std::array<double, N> alpha;
-    std::array<double, N> w;
+    std::array<double, N> beta;
     for (std::size_t i = 0; i < N; ++i) {
         const double x_gk = (x[i] - kFalseNorthing) / kScale;
         const double y_gk = (y[i] - kFalseEasting) / kScale;
@@ -54,20 +54,23 @@ void geodetic_of_group(std::array<double, N>& latitude, std::array<double, N>& l
         evaluate_sextic(x_mercator, y_mercator, kInverse, (x_gk - kGaussKruegerOffset) * kNormalisation,
                         y_gk * kNormalisation);
         alpha[i] = x_mercator / kSphereRadius;
-        w[i] = y_mercator / kSphereRadius;  // beta
+        beta[i] = y_mercator / kSphereRadius;
     }
+    std::array<double, N> exp_beta;
     for (std::size_t i = 0; i < N; ++i) {
-        w[i] = std::exp(w[i]);
+        exp_beta[i] = std::exp(beta[i]);
     }
+    std::array<double, N> w;
     for (std::size_t i = 0; i < N; ++i) {
-        w[i] = 2.0 * std::atan(w[i]) - kHalfPi;
+        w[i] = 2.0 * std::atan(exp_beta[i]) - kHalfPi;
+    }
+    std::array<double, N> sin_phi;
+    for (std::size_t i = 0; i < N; ++i) {
+        sin_phi[i] = std::sin(alpha[i]) * std::cos(w[i]);
     }
     std::array<double, N> phi;
     for (std::size_t i = 0; i < N; ++i) {
-        phi[i] = std::sin(alpha[i]) * std::cos(w[i]);
-    }
-    for (std::size_t i = 0; i < N; ++i) {
-        phi[i] = std::asin(phi[i]);
+        phi[i] = std::asin(sin_phi[i]);
     }
     // The ellipsoid's latitude by the sine series, summed in this order.
     for (std::size_t i = 0; i < N; ++i) {

@@ -4,10 +4,10 @@
 // bits.
 //
 // Symbols (radians unless said otherwise): b the ellipsoidal latitude B, dl the longitude difference
-// from the central meridian, s = e sin B, u the factor ((1 - s) / (1 + s))^(e/2), k the tangent of the
-// conformal sphere's half colatitude, phi the conformal latitude, p the sine of the angle from the
-// central meridian on the sphere, alpha the sphere's latitude along its transverse meridian; then
-// x_mercator, y_mercator, x_gk, y_gk and x, y in metres.
+// from the central meridian, s = e sin B, u the factor ((1 - s) / (1 + s))^(e/2), k the cotangent of
+// half the conformal colatitude (tan(pi/4 + phi/2)), phi the conformal latitude, p the sine of the
+// angle from the central meridian on the sphere, alpha the sphere's latitude along its transverse
+// meridian (tan_alpha its tangent); then x_mercator, y_mercator, x_gk, y_gk and x, y in metres.
 #pragma once
 
 #include <array>
@@ -60,27 +60,29 @@ void grid_of_group(Values<N>& x, Values<N>& y, const Values<N>& b, const Values<
 {
     // Ellipsoid to the conformal sphere.
     Values<N> s;
-    Values<N> phi;
     for (std::size_t i = 0; i < N; ++i) {
         s[i] = kEccentricity * std::sin(b[i]);
     }
+    Values<N> k;
     for (std::size_t i = 0; i < N; ++i) {
         const double u = std::pow((1.0 - s[i]) / (1.0 + s[i]), kHalfEccentricity);
-        phi[i] = std::tan(b[i] * 0.5 + kQuarterPi) * u;  // k
+        k[i] = std::tan(b[i] * 0.5 + kQuarterPi) * u;
     }
+    Values<N> phi;
     for (std::size_t i = 0; i < N; ++i) {
-        phi[i] = 2.0 * std::atan(phi[i]) - kHalfPi;
+        phi[i] = 2.0 * std::atan(k[i]) - kHalfPi;
     }
     // The sphere to its transverse Mercator plane, abscissa along the central meridian.
     Values<N> p;
-    Values<N> alpha;
+    Values<N> tan_alpha;
     for (std::size_t i = 0; i < N; ++i) {
         const double cos_phi = std::cos(phi[i]);
         p[i] = std::sin(dl[i]) * cos_phi;
-        alpha[i] = std::sin(phi[i]) / (std::cos(dl[i]) * cos_phi);
+        tan_alpha[i] = std::sin(phi[i]) / (std::cos(dl[i]) * cos_phi);
     }
+    Values<N> alpha;
     for (std::size_t i = 0; i < N; ++i) {
-        alpha[i] = std::atan(alpha[i]);
+        alpha[i] = std::atan(tan_alpha[i]);
     }
     for (std::size_t i = 0; i < N; ++i) {
         const double x_mercator = alpha[i] * kSphereRadius;

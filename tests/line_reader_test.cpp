@@ -29,8 +29,8 @@ std::FILE* file_holding(const std::string& content)
 std::vector<Line> read_all(const std::string& content, std::size_t capacity, int& final_status)
 {
     std::FILE* file = file_holding(content);
-    std::vector<char> buffer(zelmor::kLeadPadding + capacity + zelmor::kReadPadding);
-    zelmor::LineReader reader = zelmor::make_line_reader(file, buffer.data() + zelmor::kLeadPadding, capacity);
+    std::vector<char> buffer(zelmor::kPaddingBefore + capacity + zelmor::kPaddingAfter);
+    zelmor::LineReader reader = zelmor::make_line_reader(file, buffer.data() + zelmor::kPaddingBefore, capacity);
     std::vector<Line> lines;
     std::string_view line;
     bool cut = false;
@@ -78,7 +78,8 @@ TEST(LineReader, PhysicalLinesThroughBuffersOfEverySize)
         {"a\rb\rc\n", {"a\rb\rc"}},
         {"ab\r\r\ncd\r\r\n", {"ab\r\r", "cd\r\r"}},
     };
-    for (const std::size_t capacity : {8, 64, 256}) {
+    const std::size_t capacities[] = {8, 64, 256};
+    for (const std::size_t capacity : capacities) {
         for (const auto& c : cases) {
             std::vector<Line> expected;
             for (const std::string& line : c.lines) {
@@ -93,7 +94,8 @@ TEST(LineReader, PhysicalLinesThroughBuffersOfEverySize)
 
 TEST(LineReader, EveryLineLengthAroundTheBufferSize)
 {
-    for (const std::size_t capacity : {16, 64}) {
+    const std::size_t capacities[] = {16, 64};
+    for (const std::size_t capacity : capacities) {
         for (std::size_t length = 0; length < capacity + 24; ++length) {
             const std::string line(length, 'x');
             int status = -1;
@@ -113,8 +115,8 @@ TEST(LineReader, AFileThatCannotBeReadIsAnErrorNotTheEnd)
     if (directory == nullptr) {
         GTEST_SKIP() << "this system does not open directories as files";
     }
-    char buffer[zelmor::kLeadPadding + 64 + zelmor::kReadPadding];
-    zelmor::LineReader reader = zelmor::make_line_reader(directory, buffer + zelmor::kLeadPadding, 64);
+    char buffer[zelmor::kPaddingBefore + 64 + zelmor::kPaddingAfter];
+    zelmor::LineReader reader = zelmor::make_line_reader(directory, buffer + zelmor::kPaddingBefore, 64);
     std::string_view line;
     bool cut = false;
     EXPECT_EQ(zelmor::next_line(line, cut, reader), zelmor::kReadFailed);

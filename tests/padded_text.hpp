@@ -12,10 +12,10 @@ namespace zelmor_test {
 // start or past the end would read a different number and be caught.
 inline std::string_view padded(std::string& storage, std::string_view text)
 {
-    storage.assign(zelmor::kLeadPadding, '7');
+    storage.assign(zelmor::kPaddingBefore, '7');
     storage.append(text);
-    storage.append(zelmor::kReadPadding, '7');
-    return std::string_view(storage.data() + zelmor::kLeadPadding, text.size());
+    storage.append(zelmor::kPaddingAfter, '7');
+    return std::string_view(storage.data() + zelmor::kPaddingBefore, text.size());
 }
 
 }  // namespace zelmor_test

@@ -194,7 +194,7 @@ bool write_batch(OutputBlock& block, std::uint64_t& lines_read, std::FILE* conso
 // Everything a run works in. One run at a time needs it, so it has static storage: nothing to allocate,
 // nothing that can fail to be allocated.
 struct RunBuffers {
-    char input[kLeadPadding + kInputBlockSize + kReadPadding];
+    char input[kPaddingBefore + kInputBlockSize + kPaddingAfter];
     char output[kOutputBlockSize];
     Batch batch;
     Coordinates points;
@@ -206,7 +206,7 @@ RunBuffers run_buffers;
 int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* results, std::FILE* console)
 {
     Batch& batch = run_buffers.batch;
-    LineReader reader = make_line_reader(input, run_buffers.input + kLeadPadding, kInputBlockSize);
+    LineReader reader = make_line_reader(input, run_buffers.input + kPaddingBefore, kInputBlockSize);
     OutputBlock block{results, run_buffers.output, kOutputBlockSize, 0, 0};
 
     lines_read = 0;

@@ -12,10 +12,10 @@ namespace zelmor {
 
 // Bytes that one window covers: the reader may load them at the start of a line that it hands out, so
 // they lie within the padding after any shorter line.
-inline constexpr std::size_t kWindowBytes = 32;
-static_assert(kWindowBytes <= kReadPadding);
+inline constexpr std::size_t kLineEndSearchBytes = 32;
+static_assert(kLineEndSearchBytes <= kPaddingAfter);
 
-// Bit i set when byte i of the `kWindowBytes` bytes at `p` equals `c`. All of them must be readable.
+// Bit i set when byte i of the `kLineEndSearchBytes` bytes at `p` equals `c`. All of them must be readable.
 inline std::uint32_t window_bytes_equal(const char* p, char c)
 {
 #if defined(ZELMOR_SSE2)
@@ -27,7 +27,7 @@ inline std::uint32_t window_bytes_equal(const char* p, char c)
     return low_bits | (high_bits << 16);
 #else
     std::uint32_t bits = 0;
-    for (std::size_t i = 0; i < kWindowBytes; ++i) {
+    for (std::size_t i = 0; i < kLineEndSearchBytes; ++i) {
         bits |= static_cast<std::uint32_t>(p[i] == c) << i;
     }
     return bits;

@@ -16,7 +16,7 @@ bool fill(LineReader& reader)
     reader.end += count;
     // The bytes after the data are defined, so that loading them past a line's end reads no stale
     // or uninitialised memory.
-    std::memset(reader.data + reader.end, 0, kReadPadding);
+    std::memset(reader.data + reader.end, 0, kPaddingAfter);
     if (count == 0) {
         if (std::ferror(reader.file)) {
             return false;
@@ -121,7 +121,7 @@ int read_line(std::string_view& line, bool& cut, LineReader& reader)
 
 LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity)
 {
-    std::memset(data - kLeadPadding, 0, kLeadPadding + kReadPadding);
+    std::memset(data - kPaddingBefore, 0, kPaddingBefore + kPaddingAfter);
     return LineReader{file, data, capacity, 0, 0, false, false, true, '\n'};
 }
 

@@ -11,8 +11,8 @@
 
 namespace zelmor {
 
-// A reader over `file` using the caller's buffer `data` of `capacity` bytes, kLeadPadding bytes before
-// it and kReadPadding more after it.
+// A reader over `file` using the caller's buffer `data` of `capacity` bytes, kPaddingBefore bytes before
+// it and kPaddingAfter more after it.
 //
 // Lines end in "\n" (a CR before it stays in the line, where the scanner takes it for a blank), except
 // in a file of classic Mac line ends: when the first block read (`capacity` bytes, or the whole of a
@@ -21,8 +21,8 @@ namespace zelmor {
 // its end still counts. A UTF-8 byte order mark (EF BB BF) at the very start of the file, which Windows
 // editors put there, is not part of the text: a file of only the mark has no lines. A line longer than
 // the buffer is handed out once, cut to its first `capacity` bytes, and the rest of it is skipped:
-// memory never grows with line length. Every line handed out is preceded by kLeadPadding and followed
-// by kReadPadding readable bytes, as the scanner needs.
+// memory never grows with line length. Every line handed out is preceded by kPaddingBefore and followed
+// by kPaddingAfter readable bytes, as the scanner needs.
 struct LineReader {
     std::FILE* file;
     char* data;
@@ -51,7 +51,7 @@ int next_line_slowly(std::string_view& line, bool& cut, LineReader& reader);
 inline int next_line(std::string_view& line, bool& cut, LineReader& reader)
 {
     const std::size_t unread = reader.end - reader.begin;
-    if (!reader.skipping && unread >= kWindowBytes) {
+    if (!reader.skipping && unread >= kLineEndSearchBytes) {
         const char* start = reader.data + reader.begin;
         const std::uint32_t line_ends = window_bytes_equal(start, reader.line_end);
         if (line_ends != 0) {

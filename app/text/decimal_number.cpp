@@ -13,7 +13,7 @@ constexpr int kMaxExactDigits = 19;
 // The plain part of a decimal number: an optional sign, digits, and an optional point with digits.
 struct PlainDecimal {
     std::uint64_t mantissa;  // all its digits as one integer (wrapped beyond 19 digits: then not used)
-    long long digits;        // digits before and after the point; without any, it is not a number
+    long long digit_count;   // digits before and after the point; without any, it is not a number
     long long fraction_digits;
     bool negative;
     const char* end;         // just past its last digit (or its point)
@@ -114,13 +114,13 @@ void read_plain_decimal(PlainDecimal& number, const char* p, const char* end)
     const char* const whole = p;
     number.mantissa = 0;
     p = read_digits(number.mantissa, p, end);
-    number.digits = p - whole;
+    number.digit_count = p - whole;
     number.fraction_digits = 0;
     if (p != end && *p == '.') {
         const char* const fraction = p + 1;
         p = read_digits(number.mantissa, fraction, end);
         number.fraction_digits = p - fraction;
-        number.digits += number.fraction_digits;
+        number.digit_count += number.fraction_digits;
     }
     number.end = p;
 }
@@ -132,13 +132,13 @@ std::size_t read_decimal(double& value, std::string_view text)
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     // "0x" after the sign starts a hexadecimal form, which is not a number here.
-    const char* const digits = begin + (text.size() != 0 && (*begin == '+' || *begin == '-') ? 1 : 0);
-    if (end - digits >= 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+    const char* const unsigned_part = begin + (text.size() != 0 && (*begin == '+' || *begin == '-') ? 1 : 0);
+    if (end - unsigned_part >= 2 && unsigned_part[0] == '0' && (unsigned_part[1] == 'x' || unsigned_part[1] == 'X')) {
         return 0;
     }
     PlainDecimal number{};
     read_plain_decimal(number, begin, end);
-    if (number.digits == 0) {
+    if (number.digit_count == 0) {
         return 0;
     }
     long long exponent = 0;
@@ -148,12 +148,12 @@ std::size_t read_decimal(double& value, std::string_view text)
     // multiplication or division rounds once, to the nearest double: the correctly rounded value.
     const long long scale = exponent - number.fraction_digits;
     double magnitude = 0.0;
-    if (number.digits <= kMaxExactDigits && number.mantissa <= kMaxExactMantissa && scale >= -kMaxExactPowerOfTen &&
+    if (number.digit_count <= kMaxExactDigits && number.mantissa <= kMaxExactMantissa && scale >= -kMaxExactPowerOfTen &&
         scale <= kMaxExactPowerOfTen) {
         const double exact = static_cast<double>(number.mantissa);
         magnitude = scale >= 0 ? exact * kPowersOfTen[scale] : exact / kPowersOfTen[-scale];
     } else {
-        magnitude = read_general(digits, number.end, exponent);
+        magnitude = read_general(unsigned_part, number.end, exponent);
     }
     value = number.negative ? -magnitude : magnitude;
     return static_cast<std::size_t>(number_end - begin);

@@ -9,9 +9,9 @@ namespace zelmor {
 
 // Before a line: a number's digits are loaded in 16 bytes that end at its end, and again one byte
 // earlier.
-inline constexpr std::size_t kLeadPadding = 16;
+inline constexpr std::size_t kPaddingBefore = 16;
 
 // After a line: its first 32 bytes are loaded at once, and the next 32 when the line is longer.
-inline constexpr std::size_t kReadPadding = 32;
+inline constexpr std::size_t kPaddingAfter = 32;
 
 }  // namespace zelmor

@@ -39,17 +39,17 @@ std::string_view text_between(const char* p, const char* end)
 }
 
 // The quick way sees a line as words, runs of bytes that are not blanks, found in masks of one bit per
-// byte (bit i for byte i) over the line's first kWindow bytes: a line whose numbers do not end within
+// byte (bit i for byte i) over the line's first kWordMaskBytes bytes: a line whose numbers do not end within
 // them goes the general way.
-constexpr std::size_t kWindow = 64;
-constexpr std::size_t kHalfWindow = 32;  // nearly every line ends within it; more is looked at only when not
+constexpr std::size_t kWordMaskBytes = 64;
+constexpr std::size_t kClassifyBytes = 32;  // nearly every line ends within it; more is looked at only when not
 
 struct LineBytes {
     std::uint64_t solid;   // bytes of the line that are not blanks
     std::uint64_t points;  // '.'
 };
 
-// The masks of the kHalfWindow bytes at `p`, in the low bits (bytes past the line's end not yet cleared).
+// The masks of the kClassifyBytes bytes at `p`, in the low bits (bytes past the line's end not yet cleared).
 LineBytes classify_half(const char* p)
 {
 #if defined(ZELMOR_SSE2)
@@ -69,7 +69,7 @@ LineBytes classify_half(const char* p)
     return LineBytes{~bits(blank(low), blank(high)), bits(_mm_cmpeq_epi8(low, point), _mm_cmpeq_epi8(high, point))};
 #else
     LineBytes bytes{};
-    for (std::size_t i = 0; i < kHalfWindow; ++i) {
+    for (std::size_t i = 0; i < kClassifyBytes; ++i) {
         bytes.solid |= static_cast<std::uint64_t>(!is_blank(p[i])) << i;
         bytes.points |= static_cast<std::uint64_t>(p[i] == '.') << i;
     }
@@ -81,12 +81,12 @@ LineBytes classify(std::string_view line)
 {
     LineBytes bytes = classify_half(line.data());
     bytes.solid &= 0xFFFFFFFF;
-    if (line.size() > kHalfWindow) {
-        const LineBytes more = classify_half(line.data() + kHalfWindow);
-        bytes.solid |= more.solid << kHalfWindow;
-        bytes.points |= more.points << kHalfWindow;
+    if (line.size() > kClassifyBytes) {
+        const LineBytes more = classify_half(line.data() + kClassifyBytes);
+        bytes.solid |= more.solid << kClassifyBytes;
+        bytes.points |= more.points << kClassifyBytes;
     }
-    bytes.solid &= line.size() >= kWindow ? ~std::uint64_t{0} : (std::uint64_t{1} << line.size()) - 1;
+    bytes.solid &= line.size() >= kWordMaskBytes ? ~std::uint64_t{0} : (std::uint64_t{1} << line.size()) - 1;
     return bytes;
 }
 
@@ -121,7 +121,7 @@ __m128i load16(const void* p)
 struct NumberShape {
     std::size_t end;       // one past its last byte
     std::size_t fraction;  // digits after the point
-    std::size_t digits;    // digits in all (the bytes other than sign and point, digits or not)
+    std::size_t digit_count;  // digits in all (the bytes other than sign and point, digits or not)
     bool has_point;
     bool negative;
 };
@@ -173,20 +173,20 @@ bool plain_values(PointRecord& record, const char* text, std::uint64_t points, s
 {
     const NumberShape first = number_shape(text, points, first_start, first_end);
     const NumberShape second = number_shape(text, points, second_start, second_end);
-    if (first.digits - 1 >= kLaneDigits || second.digits - 1 >= kLaneDigits) {
+    if (first.digit_count - 1 >= kLaneDigits || second.digit_count - 1 >= kLaneDigits) {
         // No digits, or more than the lanes hold: the general reader tells.
         return word_value(record.first, text + first_start, text + first_end) &&
                word_value(record.second, text + second_start, text + second_end);
     }
     const __m128i first_lanes = digit_lanes(text, first);
     const __m128i second_lanes = digit_lanes(text, second);
-    if (!all_digits(first_lanes, first.digits) || !all_digits(second_lanes, second.digits)) {
+    if (!all_digits(first_lanes, first.digit_count) || !all_digits(second_lanes, second.digit_count)) {
         return false;
     }
     // Each number's 16 digits as two lanes of eight (weights 10^4 and 1), then one 64-bit lane.
     const __m128i eights = _mm_madd_epi16(
-        _mm_packs_epi32(fours_of(_mm_and_si128(first_lanes, load16(kNibblesFrom + first.digits))),
-                        fours_of(_mm_and_si128(second_lanes, load16(kNibblesFrom + second.digits)))),
+        _mm_packs_epi32(fours_of(_mm_and_si128(first_lanes, load16(kNibblesFrom + first.digit_count))),
+                        fours_of(_mm_and_si128(second_lanes, load16(kNibblesFrom + second.digit_count)))),
         _mm_set1_epi32(0x00012710));
     const __m128i mantissas = _mm_add_epi64(_mm_mul_epu32(eights, _mm_set1_epi64x(100000000)), _mm_srli_epi64(eights, 32));
     const auto first_mantissa = static_cast<std::uint64_t>(_mm_cvtsi128_si64(mantissas));
@@ -230,7 +230,7 @@ bool scan_plain_line(PointRecord& record, std::string_view line)
     const std::uint64_t ends = after_tag & ~(after_tag >> 1);
     const auto second_end = static_cast<std::size_t>(std::countr_zero(ends & (ends - 1))) + 1;
     // No tag, fewer than two words, or a second word that may go on past the window.
-    if (tag == 0 || second_end >= kWindow) {
+    if (tag == 0 || second_end >= kWordMaskBytes) {
         return false;
     }
     const char* const text = line.data();

@@ -26,7 +26,7 @@ inline constexpr int kPointItems = 3;
 // `cut` says that `line` is only the start of a longer line: a second number that might go on past the
 // end of `line` (its digits, or an exponent mark and sign after it, run up to that end) is not taken.
 //
-// `line` must be preceded by kLeadPadding and followed by kReadPadding readable bytes (they are loaded,
+// `line` must be preceded by kPaddingBefore and followed by kPaddingAfter readable bytes (they are loaded,
 // never used).
 //
 // Returns how many items were read, 0 to 3; `record` holds those items.

@@ -2,7 +2,6 @@
 // writing the converted points to "wyniki.txt" and a word about every other line to standard output.
 #include <cstdint>
 #include <cstdio>
-#include <string_view>
 
 #include "batch_run.hpp"
 #include "messages.hpp"
@@ -53,11 +52,15 @@ int convert_files(std::FILE* input, std::FILE* results)
 // over) the results.
 bool console_is_a_data_file()
 {
-    const std::string_view problem = is_same_file(stdout, kInputFileName)    ? kConsoleIsInput
-                                     : is_same_file(stdout, kOutputFileName) ? kConsoleIsOutput
-                                                                             : std::string_view();
-    print_text(stderr, problem);
-    return !problem.empty();
+    if (is_same_file(stdout, kInputFileName)) {
+        print_text(stderr, kConsoleIsInput);
+        return true;
+    }
+    if (is_same_file(stdout, kOutputFileName)) {
+        print_text(stderr, kConsoleIsOutput);
+        return true;
+    }
+    return false;
 }
 
 }  // namespace

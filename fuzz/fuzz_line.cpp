@@ -61,7 +61,7 @@ bool differs_by_design(std::string_view line)
 
 void check_scan(std::string_view line)
 {
-    std::string storage;
+    zelmor_test::PaddedStorage storage;
     const std::string_view in_place = zelmor_test::padded(storage, line);
     zelmor::PointRecord record{};
     const int items = zelmor::scan_line(record, in_place, false);

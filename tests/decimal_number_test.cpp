@@ -19,7 +19,7 @@ namespace {
 // The reader under test, given its padding.
 std::size_t read_padded(double& value, std::string_view text)
 {
-    std::string storage;
+    zelmor_test::PaddedStorage storage;
     return zelmor::read_decimal(value, zelmor_test::padded(storage, text));
 }
 

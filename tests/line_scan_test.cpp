@@ -20,7 +20,7 @@ using zelmor::PointRecord;
 // The scanner under test, given its padding.
 int scan_padded(PointRecord& record, std::string_view line, bool cut)
 {
-    std::string storage;
+    zelmor_test::PaddedStorage storage;
     return zelmor::scan_line(record, zelmor_test::padded(storage, line), cut);
 }
 
@@ -231,7 +231,7 @@ TEST(LineScan, TheQuickWayReadsAsTheGeneralWayOrDeclines)
         const std::string second = number(second_plain);
         const std::size_t ending = random() % std::size(kEndings);
         const std::string line = tag + first + gap + second + std::string(kEndings[ending], ending == 8 ? 1 : std::strlen(kEndings[ending]));
-        std::string storage;
+        zelmor_test::PaddedStorage storage;
         const std::string_view padded = zelmor_test::padded(storage, line);
         PointRecord quick{};
         PointRecord general{};

@@ -192,28 +192,26 @@ bool write_batch(OutputBlock& block, std::uint64_t& lines_read, std::FILE* conso
 }
 
 // Everything a run works in. One run at a time needs it, so it has static storage: nothing to allocate,
-// nothing that can fail to be allocated.
-struct RunBuffers {
-    char input[kPaddingBefore + kInputBlockSize + kPaddingAfter];
-    char output[kOutputBlockSize];
-    Batch batch;
-    Coordinates points;
-};
-RunBuffers run_buffers;
+// nothing that can fail to be allocated. Each buffer is an object of its own, not a member of a shared
+// one, so that AddressSanitizer guards the end of each: a read past the input's padding is caught there.
+char run_input[kPaddingBefore + kInputBlockSize + kPaddingAfter];
+char run_output[kOutputBlockSize];
+Batch run_batch;
+Coordinates run_points;
 
 }  // namespace
 
 int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* results, std::FILE* console)
 {
-    Batch& batch = run_buffers.batch;
-    LineReader reader = make_line_reader(input, run_buffers.input + kPaddingBefore, kInputBlockSize);
-    OutputBlock block{results, run_buffers.output, kOutputBlockSize, 0, 0};
+    Batch& batch = run_batch;
+    LineReader reader = make_line_reader(input, run_input + kPaddingBefore, kInputBlockSize);
+    OutputBlock block{results, run_output, kOutputBlockSize, 0, 0};
 
     lines_read = 0;
     int read = kLineRead;
     while (read == kLineRead) {
         read = scan_batch(batch, reader);
-        convert_batch(batch, run_buffers.points);
+        convert_batch(batch, run_points);
         if (!write_batch(block, lines_read, console, batch)) {
             return kRunWriteFailed;
         }

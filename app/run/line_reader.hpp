@@ -1,13 +1,12 @@
 // Physical lines of a text file, read in large blocks and handed out in place.
 #pragma once
 
-#include <bit>
 #include <cstddef>
-#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
-#include "byte_window.hpp"
+#include "line_paddings.hpp"
 
 namespace zelmor {
 
@@ -47,15 +46,14 @@ int next_line_slowly(std::string_view& line, bool& cut, LineReader& reader);
 
 // The next physical line. `line` points into the reader's buffer and stays valid until the next call;
 // `cut` is true when it is only the start of a line longer than the buffer. Inline for the common case
-// of a short line already in the buffer: its end is then found in one look at its first 32 bytes.
+// of a line whose end is already in the buffer.
 inline int next_line(std::string_view& line, bool& cut, LineReader& reader)
 {
-    const std::size_t unread = reader.end - reader.begin;
-    if (!reader.skipping && unread >= kLineEndSearchBytes) {
+    if (!reader.skipping) {
         const char* start = reader.data + reader.begin;
-        const std::uint32_t line_ends = window_bytes_equal(start, reader.line_end);
-        if (line_ends != 0) {
-            const auto length = static_cast<std::size_t>(std::countr_zero(line_ends));
+        const void* found = std::memchr(start, reader.line_end, reader.end - reader.begin);
+        if (found != nullptr) {
+            const auto length = static_cast<std::size_t>(static_cast<const char*>(found) - start);
             line = std::string_view(start, length);
             cut = false;
             reader.begin += length + 1;

@@ -1,10 +1,12 @@
-// Which processor-specific ways this build has. Each has a portable twin that gives the same bytes; the
-// CMake option ZELMOR_PORTABLE leaves them all out, so that the portable code is built and tested too.
+// Which processor-specific ways this build has. There is one: on x86-64, the quick way of the line
+// scanner classifies a line's bytes 16 at a time and joins a number's digits in SSE2 vector lanes. Its
+// portable twin, built for every other processor and with the CMake option ZELMOR_PORTABLE (so that it
+// is built and tested on x86-64 too), does the same eight bytes at a time in 64-bit words; both read
+// exactly as the general way does.
 #pragma once
 
 #if (defined(__x86_64__) || defined(_M_X64)) && !defined(ZELMOR_PORTABLE)
 #include <emmintrin.h>
-// SSE2, which every x86-64 processor has: a line's bytes classified 16 at a time, numbers joined and
-// digits spelt in vector lanes.
+// SSE2, which every x86-64 processor has.
 #define ZELMOR_SSE2 1
 #endif

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "fast_paths.hpp"
 
 namespace zelmor {
 namespace {
@@ -92,40 +91,6 @@ Fixed4Digits spell(const Fixed4& split, std::uint32_t decimals_ascii)
                         decimals_ascii};
 }
 
-#if defined(ZELMOR_SSE2)
-
-// Both numbers' digits at once, in vector lanes. Each number gives three groups of four digits (the
-// whole part's two halves and the decimals), one group per 16-bit lane; a lane is divided by 100 with a
-// multiplication by 5243 / 2^19 and the results by 10 with one by 6554 / 2^16, both exact for the
-// values they meet (below 10^4 and below 100). The digits are then interleaved into bytes in reading
-// order.
-void spell_pair(Fixed4Digits& first, Fixed4Digits& second, const Fixed4& a, const Fixed4& b)
-{
-    const auto group = [](std::uint32_t value) { return static_cast<short>(value); };
-    const __m128i groups = _mm_set_epi16(0, group(b.decimals), group(b.whole % 10000), group(b.whole / 10000), 0,
-                                         group(a.decimals), group(a.whole % 10000), group(a.whole / 10000));
-    const __m128i hundreds = _mm_srli_epi16(_mm_mulhi_epu16(groups, _mm_set1_epi16(5243)), 3);
-    const __m128i below_hundred = _mm_sub_epi16(groups, _mm_mullo_epi16(hundreds, _mm_set1_epi16(100)));
-    const __m128i tenth = _mm_set1_epi16(6554);
-    const __m128i ten = _mm_set1_epi16(10);
-    const __m128i high_tens = _mm_mulhi_epu16(hundreds, tenth);
-    const __m128i high_units = _mm_sub_epi16(hundreds, _mm_mullo_epi16(high_tens, ten));
-    const __m128i low_tens = _mm_mulhi_epu16(below_hundred, tenth);
-    const __m128i low_units = _mm_sub_epi16(below_hundred, _mm_mullo_epi16(low_tens, ten));
-    // Two digits per 16-bit lane, the earlier in the lower byte; then the lanes of the high and low pairs
-    // interleaved, so that each group's four digits follow each other.
-    const __m128i high_pairs = _mm_or_si128(high_tens, _mm_slli_epi16(high_units, 8));
-    const __m128i low_pairs = _mm_or_si128(low_tens, _mm_slli_epi16(low_units, 8));
-    const __m128i zeros = _mm_set1_epi8('0');
-    const __m128i first_digits = _mm_add_epi8(_mm_unpacklo_epi16(high_pairs, low_pairs), zeros);
-    const __m128i second_digits = _mm_add_epi8(_mm_unpackhi_epi16(high_pairs, low_pairs), zeros);
-    first = Fixed4Digits{static_cast<std::uint64_t>(_mm_cvtsi128_si64(first_digits)),
-                         static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(first_digits, 8)))};
-    second = Fixed4Digits{static_cast<std::uint64_t>(_mm_cvtsi128_si64(second_digits)),
-                          static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(second_digits, 8)))};
-}
-
-#else
 
 // Both numbers' digits: their decimals spelt together.
 void spell_pair(Fixed4Digits& first, Fixed4Digits& second, const Fixed4& a, const Fixed4& b)
@@ -134,8 +99,6 @@ void spell_pair(Fixed4Digits& first, Fixed4Digits& second, const Fixed4& a, cons
     first = spell(a, static_cast<std::uint32_t>(decimals));
     second = spell(b, static_cast<std::uint32_t>(decimals >> 32));
 }
-
-#endif
 
 // Writes "-<whole>.<decimals>" (without "-" for a positive value); returns the end. The whole part's
 // leading zeros are shifted out, keeping at least one digit; bytes stored past the digits are scratch

@@ -114,7 +114,9 @@ TEST(DecimalValue, ThousandDigitMantissas)
     large.append(400, '0').append("e-400");
     std::string small = "0.";
     small.append(330, '0').append("1e10");
-    for (const std::string& text : {digits, fraction, large, small}) {
+    std::string far = "0.";  // 52: an exponent above 10^5 that the zeros bring back
+    far.append(100000, '0').append("52e100002");
+    for (const std::string& text : {digits, fraction, large, small, far}) {
         EXPECT_TRUE(reads_like_strtod(text));
     }
 }

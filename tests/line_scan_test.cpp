@@ -121,6 +121,7 @@ TEST(LineScan, NulEndsTheReadableText)
         {"W 52\0 19"s, 2, 'W', 52, 0},
         {"W\0 52 19"s, 1, 'W', 0, 0},
         {"\0W 52 19"s, 0, 0, 0, 0},
+        {"\0 52 19"s, 0, 0, 0, 0},
         {"  \0"s, 0, 0, 0, 0},
     };
     for (const auto& c : cases) {

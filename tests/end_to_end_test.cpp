@@ -81,82 +81,57 @@ TEST(EndToEnd, WholeFiles)
     }
 }
 
-TEST(EndToEnd, MissingInputLeavesAnExistingResultsFileAlone)
-{
-    ScratchDirectory scratch;
-    write_file(scratch.path / "wyniki.txt", "P 1.0000 2.0000\n");
-    const ProgramRun run = run_program(scratch.path);
-    EXPECT_EQ(run.exit_status, 1);
-    EXPECT_EQ(run.console, kBanner + kInputMissing);
-    EXPECT_EQ(read_file(scratch.path / "wyniki.txt"), "P 1.0000 2.0000\n");
-}
-
-TEST(EndToEnd, ResultsFileThatCannotBeCreated)
-{
-    ScratchDirectory scratch;
-    write_file(scratch.path / "dane.txt", "W 52 19\n");
-    fs::create_directory(scratch.path / "wyniki.txt");
-    const ProgramRun run = run_program(scratch.path);
-    EXPECT_EQ(run.exit_status, 1);
-    EXPECT_EQ(run.console, kBanner + kOutputNotCreated);
-}
-
-// Creating "wyniki.txt" anew would empty "dane.txt" before a line of it was read.
-TEST(EndToEnd, ResultsFileThatIsTheInputIsNotEmptied)
-{
-    for (const bool hard : {true, false}) {
-        if (!hard && program_is_windows()) {
-            continue;  // a symbolic link made here is not one that Windows programs follow
-        }
-        ScratchDirectory scratch;
-        write_file(scratch.path / "dane.txt", "W 52 19\n");
-        if (hard) {
-            fs::create_hard_link(scratch.path / "dane.txt", scratch.path / "wyniki.txt");
-        } else {
-            fs::create_symlink("dane.txt", scratch.path / "wyniki.txt");
-        }
-        const ProgramRun run = run_program(scratch.path);
-        EXPECT_EQ(run.exit_status, 1) << (hard ? "hard link" : "symbolic link");
-        EXPECT_EQ(run.console, kBanner + kOutputNotCreated) << (hard ? "hard link" : "symbolic link");
-        EXPECT_EQ(read_file(scratch.path / "dane.txt"), "W 52 19\n") << (hard ? "hard link" : "symbolic link");
-    }
-}
-
-// Standard output that is one of the run's files ("> wyniki.txt", ">> dane.txt", or a link to one) is
-// refused before a byte is written: no banner there, both files as they were, one line on standard error.
-TEST(EndToEnd, StandardOutputThatIsADataFileIsRefused)
+// Runs refused at the start leave both files as they were: "dane.txt" missing (then "wyniki.txt" is
+// not touched), "wyniki.txt" a directory or a link to "dane.txt" (creating it anew would empty the
+// input), and standard output that is one of the files ("> wyniki.txt", ">> dane.txt", ">> kopia.txt"
+// with kopia.txt a link to dane.txt), where the run writes nothing at all and says why on standard error.
+TEST(EndToEnd, RunsRefusedAtTheStartLeaveTheFilesAsTheyWere)
 {
     const std::string input = "X 1\nW 52 19\n";
     const std::string stale = "P 1.0000 2.0000\n";
+    enum Setup { kNoInput, kResultsADirectory, kResultsHardLinked, kResultsSymlinked, kBothFiles, kCopyLinked };
     const struct {
+        Setup setup;
         Console console;
-        std::string file;     // standard output's file ("kopia.txt": a hard link to dane.txt)
-        std::string named;    // the run's file that it is
-        std::string results;  // wyniki.txt afterwards ("none": not there)
+        std::string file;     // standard output's file, for kFile and kFileAppended
+        std::string said;     // on standard output, or on standard error when standard output is a file
+        std::string results;  // wyniki.txt afterwards
     } cases[] = {
-        {Console::kFile, "wyniki.txt", "wyniki.txt", ""},  // emptied by the shell, not by the run
-        {Console::kFileAppended, "wyniki.txt", "wyniki.txt", stale},
-        {Console::kFileAppended, "dane.txt", "dane.txt", "none"},
-        {Console::kFileAppended, "kopia.txt", "dane.txt", "none"},
+        {kNoInput, Console::kCaptured, "", kBanner + kInputMissing, stale},
+        {kResultsADirectory, Console::kCaptured, "", kBanner + kOutputNotCreated, ""},
+        {kResultsHardLinked, Console::kCaptured, "", kBanner + kOutputNotCreated, input},
+        {kResultsSymlinked, Console::kCaptured, "", kBanner + kOutputNotCreated, input},
+        {kBothFiles, Console::kFile, "wyniki.txt", console_is("wyniki.txt"), ""},  // emptied by the shell
+        {kBothFiles, Console::kFileAppended, "wyniki.txt", console_is("wyniki.txt"), stale},
+        {kBothFiles, Console::kFileAppended, "dane.txt", console_is("dane.txt"), stale},
+        {kCopyLinked, Console::kFileAppended, "kopia.txt", console_is("dane.txt"), stale},
     };
-    for (const auto& c : cases) {
-        ScratchDirectory scratch;
-        write_file(scratch.path / "dane.txt", input);
-        if (c.named == "wyniki.txt") {
-            write_file(scratch.path / "wyniki.txt", stale);
+    for (std::size_t row = 0; row < std::size(cases); ++row) {
+        const auto& c = cases[row];
+        if (c.setup == kResultsSymlinked && program_is_windows()) {
+            continue;  // a symbolic link made here is not one that Windows programs follow
         }
-        if (c.file == "kopia.txt") {
-            fs::create_hard_link(scratch.path / "dane.txt", scratch.path / c.file);
+        ScratchDirectory scratch;
+        const fs::path dane = scratch.path / "dane.txt";
+        const fs::path wyniki = scratch.path / "wyniki.txt";
+        if (c.setup != kNoInput) {
+            write_file(dane, input);
+        }
+        switch (c.setup) {
+        case kResultsADirectory: fs::create_directory(wyniki); break;
+        case kResultsHardLinked: fs::create_hard_link(dane, wyniki); break;
+        case kResultsSymlinked: fs::create_symlink("dane.txt", wyniki); break;
+        case kCopyLinked: fs::create_hard_link(dane, scratch.path / "kopia.txt"); [[fallthrough]];
+        default: write_file(wyniki, stale);
         }
         RunOptions options;
         options.console = c.console;
         options.console_file = c.file;
         const ProgramRun run = run_program(scratch.path, options);
-        EXPECT_EQ(run.exit_status, 1) << c.file;
-        EXPECT_EQ(run.errors, console_is(c.named)) << c.file;
-        EXPECT_EQ(read_file(scratch.path / "dane.txt"), input) << c.file;
-        const bool results_there = fs::exists(scratch.path / "wyniki.txt");
-        EXPECT_EQ(results_there ? read_file(scratch.path / "wyniki.txt") : "none", c.results) << c.file;
+        EXPECT_EQ(run.exit_status, 1) << "row " << row;
+        EXPECT_EQ(c.console == Console::kCaptured ? run.console : run.errors, c.said) << "row " << row;
+        EXPECT_EQ(fs::exists(dane) ? read_file(dane) : input, input) << "row " << row;
+        EXPECT_EQ(fs::is_directory(wyniki) ? "" : read_file(wyniki), c.results) << "row " << row;
     }
 }
 
@@ -175,21 +150,18 @@ TEST(EndToEnd, InputThatIsADirectoryIsAReadErrorNotAnEmptyFile)
     }
 }
 
-// The program under test (built for another system, or run by an emulator) against this build's own
-// library and printf, on a million random points of the area and of its grid: a printed result may
-// differ only where the math libraries' last bits decide it, that is by one unit in the last digit with
-// this build's exact value within 1e-6 (metres or degrees) of the rounding boundary, and in at most
-// 10 results (the README says how many).
+// The program under test (built for another system, or run by an emulator) against this build's library
+// and printf, on a million random points of the area and of its grid: a printed result may differ only
+// where the math libraries' last bits decide it, by one unit in the last digit with this build's exact
+// value within 1e-6 (metres or degrees) of the rounding boundary, and in at most 10 results.
 TEST(EndToEnd, SameResultsAsThisBuildButAtRoundingBoundaries)
 {
-    constexpr int kPoints = 1'000'000;
-    constexpr int kMaxDiffering = 10;
     std::mt19937_64 random(1992);
     std::uniform_real_distribution<double> latitude(48.0, 56.0), longitude(13.0, 25.0), metres(30000.0, 950000.0);
     std::string input;
     std::vector<double> exact;  // this build's results, two per line
     char line[96];
-    for (int i = 0; i < kPoints; ++i) {
+    for (int i = 0; i < 1'000'000; ++i) {
         const bool forward = i % 2 == 0;
         const double in1 = forward ? latitude(random) : metres(random);
         const double in2 = forward ? longitude(random) : metres(random);
@@ -211,8 +183,8 @@ TEST(EndToEnd, SameResultsAsThisBuildButAtRoundingBoundaries)
     std::size_t i = 0;
     for (; i < exact.size() && results >> tag >> printed[0] >> printed[1]; i += 2) {
         for (std::size_t k = 0; k < 2; ++k) {
-            const double scaled = exact[i + k] * 1e4;
             std::snprintf(line, sizeof line, "%.4f", exact[i + k]);
+            const double scaled = exact[i + k] * 1e4;
             if (std::strtod(line, nullptr) != printed[k]) {
                 ++differing;
                 EXPECT_NEAR(scaled - std::floor(scaled), 0.5, 1e-2) << "result " << i + k << ": " << printed[k];
@@ -221,7 +193,7 @@ TEST(EndToEnd, SameResultsAsThisBuildButAtRoundingBoundaries)
         }
     }
     EXPECT_EQ(i, exact.size());
-    EXPECT_LE(differing, kMaxDiffering);
+    EXPECT_LE(differing, 10);
     std::printf("%d of %zu printed results differ from this build's, each at a rounding boundary\n", differing, i);
 }
 

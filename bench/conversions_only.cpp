@@ -78,7 +78,9 @@ int main(int argc, char** argv)
                                        second[1].data(), first[1].size());
         stop = std::chrono::steady_clock::now();
         in_groups.push_back(std::chrono::duration<double>(stop - start).count());
-        checksum += first_out[0].back() + first_out[1].back();
+        for (const auto& results : first_out) {
+            checksum += results.empty() ? 0.0 : results.back();  // a file may hold points of one system only
+        }
     }
     std::sort(one_at_a_time.begin(), one_at_a_time.end());
     std::sort(in_groups.begin(), in_groups.end());

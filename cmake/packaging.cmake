@@ -51,15 +51,24 @@ else()
           COMPONENT runtime)
   install(FILES ${PROJECT_BINARY_DIR}/compressed/man/pl/zelmor.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/pl/man1
           COMPONENT runtime)
-  # Each package's own copyright and changelog.
-  foreach(component_package runtime:zelmor development:zelmor-dev)
+  # Each package's own copyright and changelog (the Python package's only in its Debian package: a
+  # plain install leaves the Python package to pip).
+  set(ZELMOR_PACKAGES runtime:zelmor development:zelmor-dev)
+  if(TARGET zelmor_python)
+    list(APPEND ZELMOR_PACKAGES python:python3-zelmor)
+  endif()
+  foreach(component_package ${ZELMOR_PACKAGES})
     string(REPLACE ":" ";" pair ${component_package})
     list(GET pair 0 component)
     list(GET pair 1 package)
+    set(only_when_asked "")
+    if(component STREQUAL "python")
+      set(only_when_asked EXCLUDE_FROM_ALL)
+    endif()
     install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package}
-            COMPONENT ${component})
+            COMPONENT ${component} ${only_when_asked})
     install(FILES ${PROJECT_BINARY_DIR}/compressed/cmake/debian/changelog.gz
-            DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
+            DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component} ${only_when_asked})
   endforeach()
 endif()
 
@@ -90,6 +99,11 @@ set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "WGS84 to PUWG 1992 conversions as a C+
 The two conversions of zelmor, WGS84 geodetic coordinates to the Polish
 national grid PUWG 1992 and back, as a static library with its C++ header
 and a CMake package (find_package(zelmor), target zelmor::projection).")
+set(CPACK_DEBIAN_PYTHON_DESCRIPTION "WGS84 to PUWG 1992 conversions for Python and numpy
+The two conversions of zelmor, WGS84 geodetic coordinates to the Polish
+national grid PUWG 1992 and back, for numpy arrays of any shape: the Python 3
+module zelmor, with results bit for bit those of the C++ library. It works
+with pandas and, block by block, with Dask.")
 # The packaged program is stripped of its symbols and debugging information.
 set(CPACK_STRIP_FILES ON)
 if(WIN32)
@@ -102,6 +116,9 @@ if(WIN32)
   set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
 else()
   set(CPACK_COMPONENTS_ALL runtime development)
+  if(TARGET zelmor_python)
+    list(APPEND CPACK_COMPONENTS_ALL python)
+  endif()
 endif()
 
 set(CPACK_DEB_COMPONENT_INSTALL ON)
@@ -110,6 +127,13 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME zelmor)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME zelmor-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-zelmor)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+# The module is built for one version of Python; numpy is its one dependency beyond the C libraries.
+if(ZELMOR_PYTHON_VERSION)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
+      "python3 (>= ${ZELMOR_PYTHON_VERSION}~), python3 (<< ${ZELMOR_PYTHON_NEXT_VERSION}), python3-numpy")
+endif()
 find_program(ZELMOR_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(ZELMOR_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

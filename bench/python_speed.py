@@ -1,0 +1,105 @@
+"""The Python package's speed beside the C++ batch forms and PROJ's transformer, and Dask's on threads.
+
+On N random points of the accepted area (and their grid coordinates), each round times, one after the
+other: the package each way; the C++ batch forms on the same arrays (bench/batch_forms_timing, the
+median of three passes into result arrays written before its clock starts: the best case); and
+pyproj's transformer, EPSG:4326 to EPSG:2180 and back. Medians over the rounds are printed, with ratios taken within each round (the
+machine is shared, so single timings wander). Then a Dask array of ten times as many points, in blocks
+of N, is converted on one thread and on two, in turn, over the same number of rounds.
+
+    python3 bench/python_speed.py [points] [rounds]        (defaults: 1000000, 7)
+
+Needs the package importable (installed, or PYTHONPATH=<build>/python), python3-pyproj and
+python3-dask, and builds build-bench (as bench/whole_program.sh does) for batch_forms_timing.
+"""
+
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+import dask
+import dask.array as da
+import numpy as np
+import pyproj
+
+import zelmor
+
+root = Path(__file__).resolve().parent.parent
+build = root / "build-bench"
+points = int(sys.argv[1]) if len(sys.argv) > 1 else 1_000_000
+rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 7
+
+
+def seconds(work):
+    start = time.perf_counter()
+    work()
+    return time.perf_counter() - start
+
+
+def cpp_batch_seconds(files):
+    """The C++ batch forms' times, to the grid and to degrees, on the arrays in `files`."""
+    output = subprocess.run([build / "bench" / "batch_forms_timing", *files, "3"], check=True, capture_output=True,
+                            text=True)
+    return [float(word) for word in output.stdout.split()]
+
+
+def main():
+    subprocess.run(["cmake", "-S", root, "-B", build, "-DCMAKE_BUILD_TYPE=Release", "-DZELMOR_BUILD_BENCHMARKS=ON",
+                    "-DZELMOR_BUILD_TESTS=OFF", "-DZELMOR_BUILD_PYTHON=OFF"], check=True, capture_output=True)
+    subprocess.run(["cmake", "--build", build, "-j2", "--target", "batch_forms_timing"], check=True, capture_output=True)
+    random = np.random.default_rng(1992)
+    latitude, longitude = random.uniform(48.0, 56.0, points), random.uniform(13.0, 25.0, points)
+    x, y, _ = zelmor.to_grid(latitude, longitude)
+    forward = pyproj.Transformer.from_crs("EPSG:4326", "EPSG:2180")   # latitude, longitude to x, y
+    inverse = pyproj.Transformer.from_crs("EPSG:2180", "EPSG:4326")   # x, y to latitude, longitude
+    proj_x, proj_y = forward.transform(latitude, longitude)
+    print(f"{points} points; largest difference from PROJ: {max(np.abs(proj_x - x).max(), np.abs(proj_y - y).max()):.6f} m")
+
+    times = {name: [] for name in ("package to grid", "C++ to grid", "pyproj to grid",
+                                   "package to degrees", "C++ to degrees", "pyproj to degrees")}
+    with tempfile.TemporaryDirectory() as work:
+        files = [Path(work) / name for name in ("latitude", "longitude", "x", "y")]
+        for path, values in zip(files, (latitude, longitude, x, y)):
+            values.tofile(path)
+        for _ in range(rounds):
+            times["package to grid"].append(seconds(lambda: zelmor.to_grid(latitude, longitude)))
+            times["package to degrees"].append(seconds(lambda: zelmor.to_geodetic(x, y)))
+            cpp_to_grid, cpp_to_degrees = cpp_batch_seconds(files)
+            times["C++ to grid"].append(cpp_to_grid)
+            times["C++ to degrees"].append(cpp_to_degrees)
+            times["pyproj to grid"].append(seconds(lambda: forward.transform(latitude, longitude)))
+            times["pyproj to degrees"].append(seconds(lambda: inverse.transform(x, y)))
+
+    def ratio(numerator, denominator):
+        return statistics.median(a / b for a, b in zip(times[numerator], times[denominator]))
+
+    print(f"\nmedians of {rounds} rounds")
+    print(f"{'direction':<12} {'package':>9} {'C++ batch':>10} {'package / C++':>14} {'pyproj':>9} {'pyproj / package':>17}")
+    for direction in ("to grid", "to degrees"):
+        package, cpp, proj = (statistics.median(times[f"{who} {direction}"]) for who in ("package", "C++", "pyproj"))
+        print(f"{direction:<12} {package:8.3f}s {cpp:9.3f}s {ratio(f'package {direction}', f'C++ {direction}'):14.2f} "
+              f"{proj:8.3f}s {ratio(f'pyproj {direction}', f'package {direction}'):17.2f}")
+
+    # Dask: ten times as many points, in blocks of a million, on one thread and on two.
+    many = 10 * points
+    dask_latitude = da.from_array(np.tile(latitude, 10), chunks=points)
+    dask_longitude = da.from_array(np.tile(longitude, 10), chunks=points)
+    grid = da.map_blocks(lambda a, b: np.stack(zelmor.to_grid(a, b)[:2]), dask_latitude, dask_longitude, new_axis=0,
+                         chunks=((2,),) + dask_latitude.chunks, dtype=np.float64)
+    threads = {1: [], 2: []}
+    for _ in range(rounds):
+        for workers in (1, 2):
+            with dask.config.set(scheduler="threads", num_workers=workers):
+                # Kept in memory as blocks (persist), not gathered into one array: gathering is one
+                # thread's work, the same for both, and only the conversions are under test here.
+                threads[workers].append(seconds(grid.persist))
+    speedup = statistics.median(one / two for one, two in zip(threads[1], threads[2]))
+    print(f"\nDask, {many} points to the grid on threads: one {statistics.median(threads[1]):.3f}s, "
+          f"two {statistics.median(threads[2]):.3f}s, two {speedup:.2f}x as fast as one")
+
+
+if __name__ == "__main__":
+    main()

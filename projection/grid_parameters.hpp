@@ -4,9 +4,6 @@
 // halves are stored rather than computed so that each operation matches the written formulas.
 #pragma once
 
-#include <bit>
-#include <cstdint>
-
 namespace zelmor::grid {
 
 inline constexpr double kPi = 3.141592653589793;             // the double nearest to pi
@@ -38,10 +35,10 @@ inline constexpr double kMaxLongitudeDifferenceDegrees = 6.0;
 inline constexpr double kMinLatitude = kMinLatitudeDegrees * kPi / kDegreesPerHalfTurn;
 inline constexpr double kMaxLatitude = kMaxLatitudeDegrees * kPi / kDegreesPerHalfTurn;
 inline constexpr double kMaxLongitudeDifference = kMaxLongitudeDifferenceDegrees * kPi / kDegreesPerHalfTurn;
-// The bounds are the doubles nearest to 48, 56 and 6 degrees in radians, bit for bit.
-static_assert(std::bit_cast<std::uint64_t>(kMinLatitude) == std::bit_cast<std::uint64_t>(0.8377580409572781));
-static_assert(std::bit_cast<std::uint64_t>(kMaxLatitude) == std::bit_cast<std::uint64_t>(0.9773843811168246));
-static_assert(std::bit_cast<std::uint64_t>(kMaxLongitudeDifference) ==
-              std::bit_cast<std::uint64_t>(0.10471975511965977));
+// The bounds are the doubles nearest to 48, 56 and 6 degrees in radians, bit for bit (finite doubles
+// other than zero are equal only when their bits are).
+static_assert(kMinLatitude == 0.8377580409572781);
+static_assert(kMaxLatitude == 0.9773843811168246);
+static_assert(kMaxLongitudeDifference == 0.10471975511965977);
 
 }  // namespace zelmor::grid

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bit_cast.hpp"
+
 
 namespace zelmor {
 namespace {
@@ -38,7 +40,7 @@ struct Fixed4 {
 // below half is a coin toss that a branch would mispredict.
 bool split_fixed4(Fixed4& split, double value)
 {
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
+    const std::uint64_t bits = bit_cast<std::uint64_t>(value);
     const int shift = kExponentBias - (static_cast<int>(bits >> kMantissaBits) & kExponentMask);
     if (shift < kMinSplitShift || shift > kMaxSplitShift) {
         return false;

@@ -13,6 +13,12 @@ if(WIN32)
   install(TARGETS zelmor RUNTIME DESTINATION . COMPONENT runtime)
   install(FILES README.md README.pl.md examples/dane.txt DESTINATION . COMPONENT runtime)
   install(FILES LICENSE DESTINATION . RENAME LICENSE.txt COMPONENT runtime)
+  # The page that runs the program in a browser, where the browser build was made beside this one
+  # (-DZELMOR_WEB_PAGE=<build-web>/zelmor.html): for users who would rather not run an .exe at all.
+  set(ZELMOR_WEB_PAGE "" CACHE FILEPATH "zelmor.html of a browser build, to put in the Windows ZIP")
+  if(ZELMOR_WEB_PAGE)
+    install(FILES ${ZELMOR_WEB_PAGE} DESTINATION . COMPONENT runtime)
+  endif()
 else()
   install(TARGETS zelmor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
   install(FILES README.md README.pl.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT runtime)

@@ -1,0 +1,53 @@
+"""zelmor.html driven in Debian's headless Chromium, for the page's test and its benchmark."""
+
+import random
+import time
+from pathlib import Path
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+
+
+def mixed_lines(count, seed=1992):
+    """A dane.txt of `count` lines of every kind, with CR LF line ends and a byte order mark."""
+    pick = random.Random(seed)
+    kinds = [
+        lambda: f"W {pick.uniform(48, 56):.7f} {pick.uniform(13, 25):.7f}",
+        lambda: f"P {pick.uniform(1e5, 9e5):.4f} {pick.uniform(1.5e5, 9e5):.4f}",
+        lambda: f"W {pick.uniform(40, 60):.5f} {pick.uniform(10, 30):.5f}",  # partly outside the area
+        lambda: pick.choice(["", "X 1", "w 52 19", "W 52,5 19", "P 1e300 0", "\tW  52.1 19.2 uwagi"]),
+    ]
+    lines = [kinds[pick.choices(range(4), weights=(45, 45, 5, 5))[0]]() for _ in range(count)]
+    return ("\ufeff" + "\r\n".join(lines) + "\r\n").encode()
+
+
+def start_browser(page: Path, downloads: Path):
+    """Chromium, headless, with `page` open from its file:// address and downloads going to `downloads`.
+    The flags are those a root user needs (no sandbox) and those that keep it from the network."""
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
+                 "--disable-component-update", "--disable-sync", "--window-size=1000,900"):
+        options.add_argument(flag)
+    driver = webdriver.Chrome(options=options, service=Service(executable_path="/usr/bin/chromedriver"))
+    driver.execute_cdp_cmd("Page.setDownloadBehavior", {"behavior": "allow", "downloadPath": str(downloads)})
+    driver.get(page.resolve().as_uri())
+    return driver
+
+
+def run_page(driver, downloads: Path, path: Path):
+    """Chooses the file at `path` on the page and saves both files: the console text, the exit status,
+    wyniki.txt, and the page's seconds from choosing the file to the results ready."""
+    for old in downloads.iterdir():
+        old.unlink()
+    driver.find_element(By.ID, "file").send_keys(str(path))
+    body = driver.find_element(By.TAG_NAME, "body")
+    while body.get_attribute("data-state") != "done":
+        time.sleep(0.05)
+    driver.find_element(By.ID, "save").click()
+    driver.find_element(By.ID, "save-console").click()
+    while sorted(file.name for file in downloads.iterdir()) != ["komunikaty.txt", "wyniki.txt"]:
+        time.sleep(0.05)
+    return ((downloads / "komunikaty.txt").read_bytes(), int(body.get_attribute("data-exit-status")),
+            (downloads / "wyniki.txt").read_bytes(), float(body.get_attribute("data-seconds")))

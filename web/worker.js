@@ -1,0 +1,167 @@
+// The program in a worker of its own, one run per worker as one run per process: the page starts a
+// worker, hands it the compiled module and then the chosen file, and receives progress, the console's
+// bytes, wyniki.txt and, at the end, the exit status. Put before the program's module (emscripten's
+// code, with the WebAssembly in it) in one script.
+//
+// The program's files are devices of the worker's file system:
+//   /work/dane.txt    reads the chosen File as the program asks for it, kReadAhead bytes at a time, so
+//                     that a file is never copied whole into memory;
+//   /work/wyniki.txt  gathers what the program writes in blocks, each handed to the page as it fills;
+//   standard output and error: the console's bytes, passed to the page in pieces as they come.
+"use strict";
+
+let chosen = null;              // the File being converted
+let lastReport = 0;             // time of the last progress message, ms
+const kReportInterval = 100;    // ms between progress messages
+const kDeviceMajor = 64;        // the devices' major number; their minor numbers are 0, 1 and 2
+
+// Each read of the File from a worker is a round trip to the browser: costly enough that, done for
+// each of the program's own 128 KiB reads, it took most of a run. So it is read ahead in large windows.
+const kReadAhead = 1 << 25;     // bytes
+const reader = new FileReaderSync();
+let readAhead = { start: 0, bytes: new Uint8Array(0) };
+
+// The results in blocks of kResultBlock bytes, each transferred to the page (not copied) when it fills:
+// making a Blob of them copies the bytes to the browser, about as costly as reading them, which the
+// page does while this worker goes on.
+const kResultBlock = 1 << 24;   // bytes
+let results = new Uint8Array(kResultBlock);
+let resultsLength = 0;
+
+let consoleBytes = new Uint8Array(1 << 16);
+let consoleLength = 0;
+
+function sendConsole() {
+  if (consoleLength > 0) {
+    postMessage({ kind: "console", bytes: consoleBytes.slice(0, consoleLength) });
+    consoleLength = 0;
+  }
+}
+
+function sendResults() {
+  if (resultsLength > 0) {
+    postMessage({ kind: "results", bytes: results, length: resultsLength }, [results.buffer]);
+    results = new Uint8Array(kResultBlock);
+    resultsLength = 0;
+  }
+}
+
+function reportProgress(read, force) {
+  const now = performance.now();
+  if (force || now - lastReport >= kReportInterval) {
+    lastReport = now;
+    sendConsole();
+    postMessage({ kind: "progress", read: read, size: chosen.size });
+  }
+}
+
+const inputDevice = {
+  read(stream, buffer, offset, length, position) {
+    if (position < readAhead.start || position >= readAhead.start + readAhead.bytes.length) {
+      const end = Math.min(position + kReadAhead, chosen.size);
+      const bytes = position < end ? reader.readAsArrayBuffer(chosen.slice(position, end)) : new ArrayBuffer(0);
+      readAhead = { start: position, bytes: new Uint8Array(bytes) };
+    }
+    const bytes = readAhead.bytes.subarray(position - readAhead.start, position - readAhead.start + length);
+    buffer.set(bytes, offset);
+    reportProgress(position + bytes.length, false);
+    return bytes.length;
+  },
+};
+
+const resultsDevice = {
+  write(stream, buffer, offset, length) {
+    for (let written = 0; written < length;) {
+      const count = Math.min(length - written, kResultBlock - resultsLength);
+      results.set(buffer.subarray(offset + written, offset + written + count), resultsLength);
+      resultsLength += count;
+      written += count;
+      if (resultsLength === kResultBlock) {
+        sendResults();
+      }
+    }
+    return length;
+  },
+};
+
+const consoleDevice = {
+  write(stream, buffer, offset, length) {
+    if (consoleLength + length > consoleBytes.length) {
+      const grown = new Uint8Array(Math.max(2 * consoleBytes.length, consoleLength + length));
+      grown.set(consoleBytes.subarray(0, consoleLength));
+      consoleBytes = grown;
+    }
+    consoleBytes.set(buffer.subarray(offset, offset + length), consoleLength);
+    consoleLength += length;
+    return length;
+  },
+};
+
+// Makes the devices and puts the console on descriptors 1 and 2 (the standard streams are made first,
+// so that they take descriptors 0 to 2; 1 and 2, closed, are the first free ones again).
+function setUpFiles() {
+  FS.init();
+  FS.mkdir("/work");
+  FS.chdir("/work");
+  const devices = [["/work/dane.txt", inputDevice], ["/work/wyniki.txt", resultsDevice], ["/dev/zelmor-console", consoleDevice]];
+  devices.forEach(([path, operations], minor) => {
+    const device = FS.makedev(kDeviceMajor, minor);
+    FS.registerDevice(device, operations);
+    FS.mkdev(path, device);
+  });
+  FS.close(FS.getStream(1));
+  FS.close(FS.getStream(2));
+  FS.open("/dev/zelmor-console", "w");
+  FS.open("/dev/zelmor-console", "w");
+}
+
+function finish(status) {
+  sendResults();
+  reportProgress(chosen.size, true);
+  postMessage({ kind: "done", status: status });
+}
+
+// The compiled module, shared by the workers of a page: the first worker compiles it and hands it to
+// the page, which hands it to every later worker (null to the first).
+let receiveModule;
+const sharedModule = new Promise((resolve) => {
+  receiveModule = resolve;
+});
+
+function instantiateWasm(imports, receive) {
+  sharedModule
+    .then((compiled) => compiled || WebAssembly.compile(tryParseAsDataURI(wasmBinaryFile)).then((made) => {
+      postMessage({ kind: "compiled", module: made });
+      return made;
+    }))
+    .then((compiled) => WebAssembly.instantiate(compiled, imports).then((instance) => receive(instance, compiled)))
+    .catch((error) => postMessage({ kind: "failed", message: String(error) }));
+  return {};
+}
+
+// The module would first try to fetch its own WebAssembly from the data: address it is kept in, which
+// the page's policy refuses (no address may be reached); with the module compiled here, it never does.
+var Module = {
+  instantiateWasm,
+  noInitialRun: true,
+  preRun: [setUpFiles],
+  print() {},
+  printErr() {},
+  onRuntimeInitialized() {
+    postMessage({ kind: "ready" });
+  },
+  onExit: finish,
+};
+
+self.onmessage = (event) => {
+  if (event.data.kind === "module") {
+    receiveModule(event.data.module);
+    return;
+  }
+  chosen = event.data.file;
+  try {
+    Module.callMain([]);
+  } catch (error) {
+    postMessage({ kind: "failed", message: String(error) });
+  }
+};

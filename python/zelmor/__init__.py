@@ -60,9 +60,11 @@ def _coordinates(first: npt.ArrayLike, second: npt.ArrayLike, names: Tuple[str, 
     return flat[0], flat[1], shape
 
 
-def _shaped(array: np.ndarray, shape: Tuple[int, ...]):
-    """`array` in `shape`; a numpy scalar when the shape is that of a scalar."""
-    return array.reshape(shape)[()]
+def _convert(conversion, first: npt.ArrayLike, second: npt.ArrayLike, names: Tuple[str, str]):
+    """The results of the extension's `conversion` of the two coordinates, in their broadcast shape (numpy
+    scalars when that is the shape of a scalar)."""
+    flat_first, flat_second, shape = _coordinates(first, second, names)
+    return tuple(result.reshape(shape)[()] for result in conversion(flat_first, flat_second))
 
 
 def to_grid(latitude: npt.ArrayLike, longitude: npt.ArrayLike) -> Tuple[Floats, Floats, Statuses]:
@@ -90,9 +92,7 @@ def to_grid(latitude: npt.ArrayLike, longitude: npt.ArrayLike) -> Tuple[Floats, 
     ValueError
         Shapes that do not broadcast together.
     """
-    first, second, shape = _coordinates(latitude, longitude, ("latitude", "longitude"))
-    x, y, status = _zelmor.to_grid(first, second)
-    return _shaped(x, shape), _shaped(y, shape), _shaped(status, shape)
+    return _convert(_zelmor.to_grid, latitude, longitude, ("latitude", "longitude"))
 
 
 def to_geodetic(x: npt.ArrayLike, y: npt.ArrayLike) -> Tuple[Floats, Floats]:
@@ -119,6 +119,4 @@ def to_geodetic(x: npt.ArrayLike, y: npt.ArrayLike) -> Tuple[Floats, Floats]:
     ValueError
         Shapes that do not broadcast together.
     """
-    first, second, shape = _coordinates(x, y, ("x", "y"))
-    latitude, longitude = _zelmor.to_geodetic(first, second)
-    return _shaped(latitude, shape), _shaped(longitude, shape)
+    return _convert(_zelmor.to_geodetic, x, y, ("x", "y"))

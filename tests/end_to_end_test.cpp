@@ -45,6 +45,11 @@ TEST(EndToEnd, WholeFiles)
 {
     const std::string long_tail(5000, 'x');
     const std::string blanks_64k(65536 - 7, ' ');   // "W", these blanks and "52 19" end at byte 65536
+    const long long mac_points = 20000;  // 160 000 bytes of "W 52 19\r"
+    std::string mac_lines;
+    for (long long i = 0; i < mac_points; ++i) {
+        mac_lines += "W 52 19\r";
+    }
     const RunCase cases[] = {
         {"empty file", "", {}, "", 0},
         {"three lines", "W 52 19\nW 52 21\nP 500000 500000\n",
@@ -75,6 +80,18 @@ TEST(EndToEnd, WholeFiles)
         {"only a byte order mark: an empty file", "\xEF\xBB\xBF", {}, "", 0},
         {"number words and hexadecimal forms", "W nan 19\nP 1 inf\nW 0x34 0x13\nW 52 19\n",
          {"P 459309.2094 500000.0000"}, problem(1, kFormat) + problem(2, kFormat) + problem(3, kFormat), 4},
+        // Line ends: a LF, with any CRs before it; any other CR alone, wherever in the file.
+        {"classic Mac lines and a final LF", "W 52 19\rW 52 21\rP 0 0\r\n",
+         {"P 459309.2094 500000.0000", "P 461197.2429 637253.1611", "W 47.6737 12.3357"}, "", 3},
+        {"LF lines, then a tail of CR lines", "W 52 19\nX 1\nW 52 21\rX 1\rP 0 0",
+         {"P 459309.2094 500000.0000", "P 461197.2429 637253.1611", "W 47.6737 12.3357"},
+         problem(2, kFormat) + problem(4, kFormat), 5},
+        {"CR CR LF, CR CR between two points, a CR at the very end", "W 52 19\r\r\nW 52 21\r\rP 0 0\r",
+         {"P 459309.2094 500000.0000", "P 461197.2429 637253.1611", "W 47.6737 12.3357"}, problem(3, kFormat), 4},
+        {"CR lines whose first LF is past the first block", mac_lines + "\nW 52 19\r\n",
+         std::vector<std::string>(mac_points + 1, "P 459309.2094 500000.0000"), "", mac_points + 1},
+        {"a CR LF line of 131 071 bytes, its LF in the second block", "W 52 19" + std::string(131064, ' ') + "\r\nW 52 21\r\n",
+         {"P 459309.2094 500000.0000", "P 461197.2429 637253.1611"}, "", 2},
     };
     for (const auto& c : cases) {
         expect_run(c);

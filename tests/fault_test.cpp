@@ -136,7 +136,7 @@ TEST(Faults, HostileBytes)
         {"invalid UTF-8", "\xff\xfe 52 19\n\xc3\x28\n\xed\xa0\x80 1 2\nW 52 19 \xc0\xaf\n", {"P 459309.2094 500000.0000"},
          problem(1, kFormat) + problem(2, kFormat) + problem(3, kFormat), 4},
         {"invalid UTF-8 as the tag", "\xff 52 19\n", {}, problem(1, kTag), 1},
-        // Classic Mac line ends: CR alone ends each line, in a file with no LF in its first block.
+        // Classic Mac line ends: a CR alone ends a line.
         {"classic Mac line ends", "W 52 19\rX 1\rP 0 0\r", {"P 459309.2094 500000.0000", "W 47.6737 12.3357"},
          problem(2, kFormat), 3},
     };

@@ -113,19 +113,34 @@ struct MemoryStream {
 
 }  // namespace
 
+std::vector<std::string_view> rule_lines(std::string_view text)
+{
+    if (text.starts_with("\xEF\xBB\xBF")) {
+        text.remove_prefix(3);
+    }
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        if (text[at] != '\n' && text[at] != '\r') {
+            ++at;
+            continue;
+        }
+        lines.push_back(text.substr(start, at - start));
+        const std::size_t after_crs = text.find_first_not_of('\r', at);
+        // CRs and a LF (or a LF alone) are one line end; a CR that no LF follows is one by itself.
+        at = after_crs != std::string_view::npos && text[after_crs] == '\n' ? after_crs + 1 : at + 1;
+        start = at;
+    }
+    if (start < text.size()) {
+        lines.push_back(text.substr(start));
+    }
+    return lines;
+}
+
 std::uint64_t physical_lines(std::string_view input)
 {
-    const std::string_view first_block = input.substr(0, zelmor::kInputBlockSize);
-    const bool mac = first_block.find('\n') == std::string_view::npos && first_block.find('\r') != std::string_view::npos;
-    const char line_end = mac ? '\r' : '\n';
-    if (input.starts_with("\xEF\xBB\xBF")) {
-        input.remove_prefix(3);
-    }
-    std::uint64_t count = 0;
-    for (const char c : input) {
-        count += c == line_end;
-    }
-    return count + (!input.empty() && input.back() != line_end ? 1 : 0);
+    return rule_lines(input).size();
 }
 
 InMemoryRun run_in_memory(std::string_view input)

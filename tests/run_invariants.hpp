@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelmor_test {
 
@@ -19,9 +20,12 @@ struct InMemoryRun {
 // Runs the batch conversion over `input` held in memory.
 InMemoryRun run_in_memory(std::string_view input);
 
-// Physical lines of a text: its line ends, and one more for a last line without one. Lines end in "\n",
-// or in "\r" when the first input block holds a "\r" and no "\n"; a UTF-8 byte order mark at the start
-// is not text.
+// The lines of a text, by the rule its users are told: a LF ends a line, together with any CRs right
+// before it; every other CR ends a line by itself; a last line without an end still counts; a UTF-8 byte
+// order mark at the very start is not text. Each line is given without its end.
+std::vector<std::string_view> rule_lines(std::string_view text);
+
+// How many lines rule_lines finds.
 std::uint64_t physical_lines(std::string_view input);
 
 // Empty when `run` keeps every rule of a run over `input`; otherwise what is wrong:

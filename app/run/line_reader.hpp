@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -10,34 +11,42 @@
 
 namespace zelmor {
 
-// A reader over `file` using the caller's buffer `data` of `capacity` bytes, kPaddingBefore bytes before
-// it and kPaddingAfter more after it.
+// A reader over `file` using the caller's buffer `data` of `capacity` bytes (3 at least: room for a byte
+// order mark), kPaddingBefore bytes before it and kPaddingAfter more after it.
 //
-// Lines end in "\n" (a CR before it stays in the line, where the scanner takes it for a blank), except
-// in a file of classic Mac line ends: when the first block read (`capacity` bytes, or the whole of a
-// smaller file) holds a CR and no "\n", a CR alone ends each line. (Files whose lines end in "\r\r\n",
-// left by converting line ends twice, hold "\n"s and read one line each as always.) A last line without
-// its end still counts. A UTF-8 byte order mark (EF BB BF) at the very start of the file, which Windows
-// editors put there, is not part of the text: a file of only the mark has no lines. A line longer than
-// the buffer is handed out once, cut to its first `capacity` bytes, and the rest of it is skipped:
-// memory never grows with line length. Every line handed out is preceded by kPaddingBefore and followed
-// by kPaddingAfter readable bytes, as the scanner needs.
+// Where lines end, anywhere in the file: a LF ends a line, and a CR right before it, or a run of CRs,
+// belongs to that line end (so that lines ending "\r\n", or "\r\r\n" in a file whose line ends were
+// converted twice, are one line each); every other CR ends a line by itself (classic Mac line ends,
+// wherever they start or stop: "a\r\rb" is three lines, the second empty). A last line without its end
+// still counts. A UTF-8 byte order mark (EF BB BF) at the very start of the file, which Windows editors
+// put there, is not part of the text: a file of only the mark has no lines. A line longer than the
+// buffer is handed out once, cut to its first `capacity` bytes, and the rest of it is skipped: memory
+// never grows with line length. Every line handed out is preceded by kPaddingBefore and followed by
+// kPaddingAfter readable bytes, as the scanner needs.
 struct LineReader {
     std::FILE* file;
     char* data;
     std::size_t capacity;
-    std::size_t begin;      // first unread byte in data
-    std::size_t end;        // one past the last byte read into data
-    bool at_end_of_file;    // the file has no more bytes
-    bool skipping;          // the rest of a cut line is being thrown away
-    bool at_start;          // nothing has been read yet
-    char line_end;          // the byte that ends a line: '\n', or '\r' in a file of classic Mac line ends
+    std::size_t begin;  // first unread byte in data
+    std::size_t end;    // one past the last byte read into data
+    // The first CR at or after `begin` that ends a line by itself (the first of a run that no LF follows,
+    // or whose end is not read yet); `end` when there is none. Lines whose LF comes before it are handed
+    // out at once; it equals `begin` whenever the next line needs the general way.
+    std::size_t lone_cr;
+    // CRs of the run that ended the last line, thrown out of the buffer before the run's end was read (a
+    // run longer than the buffer). If a LF follows the run, they belong to that line end; if not, each
+    // ends an empty line, still to be handed out.
+    std::uint64_t held_crs;
+    bool at_end_of_file;  // the file has no more bytes
+    bool skipping;        // the rest of a cut line is being thrown away
+    bool at_start;        // nothing has been read yet
+    bool cr_run_open;     // the last line ended at a CR whose run reaches the end of the bytes read
 };
 
 LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity);
 
 // Statuses of next_line.
-inline constexpr int kLineRead = 0;     // `line` holds the next line, without its "\n"
+inline constexpr int kLineRead = 0;     // `line` holds the next line, without the LF or lone CR that ended it
 inline constexpr int kNoMoreLines = 1;  // the file is exhausted
 inline constexpr int kReadFailed = 2;   // the file could not be read (this is not the end of it)
 
@@ -45,20 +54,19 @@ inline constexpr int kReadFailed = 2;   // the file could not be read (this is n
 int next_line_slowly(std::string_view& line, bool& cut, LineReader& reader);
 
 // The next physical line. `line` points into the reader's buffer and stays valid until the next call;
-// `cut` is true when it is only the start of a line longer than the buffer. Inline for the common case
-// of a line whose end is already in the buffer.
+// `cut` is true when it is only the start of a line longer than the buffer. A line ended by a LF keeps
+// the CRs right before it, which the scanner takes for blanks. Inline for the common case of a line
+// whose LF is already in the buffer, with no lone CR before it.
 inline int next_line(std::string_view& line, bool& cut, LineReader& reader)
 {
-    if (!reader.skipping) {
-        const char* start = reader.data + reader.begin;
-        const void* found = std::memchr(start, reader.line_end, reader.end - reader.begin);
-        if (found != nullptr) {
-            const auto length = static_cast<std::size_t>(static_cast<const char*>(found) - start);
-            line = std::string_view(start, length);
-            cut = false;
-            reader.begin += length + 1;
-            return kLineRead;
-        }
+    const char* start = reader.data + reader.begin;
+    const void* found = std::memchr(start, '\n', reader.lone_cr - reader.begin);
+    if (found != nullptr) {
+        const auto length = static_cast<std::size_t>(static_cast<const char*>(found) - start);
+        line = std::string_view(start, length);
+        cut = false;
+        reader.begin += length + 1;
+        return kLineRead;
     }
     return next_line_slowly(line, cut, reader);
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "padded_text.hpp"
+#include "scanf_reading.hpp"
 #include "fixed_format.hpp"
 #include "line_scan.hpp"
 
@@ -81,14 +82,10 @@ void check_scan(std::string_view line)
     if (differs_by_design(text)) {
         return;
     }
-    const std::string c_string(text);
-    char tag[2] = {};
-    double first = 0.0;
-    double second = 0.0;
-    const int expected = std::sscanf(c_string.c_str(), "%1s %lf %lf", tag, &first, &second);
-    const bool same = items == (expected < 0 ? 0 : expected) && (items < 1 || record.tag == tag[0]) &&
-                      (items < 2 || std::memcmp(&record.first, &first, sizeof first) == 0) &&
-                      (items < 3 || std::memcmp(&record.second, &second, sizeof second) == 0);
+    const zelmor_test::ScanfReading expected = zelmor_test::scanf_reading(std::string(text));
+    const bool same = items == expected.items && (items < 1 || record.tag == expected.tag) &&
+                      (items < 2 || std::memcmp(&record.first, &expected.first, sizeof(double)) == 0) &&
+                      (items < 3 || std::memcmp(&record.second, &expected.second, sizeof(double)) == 0);
     if (!same) {
         fail("reads otherwise than sscanf", line);
     }

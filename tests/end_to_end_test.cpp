@@ -80,6 +80,8 @@ TEST(EndToEnd, WholeFiles)
         {"only a byte order mark: an empty file", "\xEF\xBB\xBF", {}, "", 0},
         {"number words and hexadecimal forms", "W nan 19\nP 1 inf\nW 0x34 0x13\nW 52 19\n",
          {"P 459309.2094 500000.0000"}, problem(1, kFormat) + problem(2, kFormat) + problem(3, kFormat), 4},
+        {"a decimal comma in either number", "W 52.2297 21,0122\nW 52,2297 21.0122\nW 52 19 ,5 m\n",
+         {"P 459309.2094 500000.0000"}, problem(1, kFormat) + problem(2, kFormat), 3},
         // Line ends: a LF, with any CRs before it; any other CR alone, wherever in the file.
         {"classic Mac lines and a final LF", "W 52 19\rW 52 21\rP 0 0\r\n",
          {"P 459309.2094 500000.0000", "P 461197.2429 637253.1611", "W 47.6737 12.3357"}, "", 3},

@@ -21,10 +21,13 @@ inline constexpr int kPointItems = 3;
 // Reads the start of `line` (one line without its newline) the way the format "%1s %lf %lf" does:
 // leading white space (space, \t, \n, \v, \f, \r) is skipped and the tag is the first other byte; white
 // space before each number is skipped and none is required; anything after the second number is
-// ignored. A NUL byte ends the readable text, as it ends a C string. Numbers are read by read_decimal.
+// ignored, except a comma and a digit right after it: "21,0122" is a number with a decimal comma, not
+// 21, so the line has no second number (as "52,2297 21" has none). A NUL byte ends the readable text,
+// as it ends a C string. Numbers are read by read_decimal.
 //
 // `cut` says that `line` is only the start of a longer line: a second number that might go on past the
-// end of `line` (its digits, or an exponent mark and sign after it, run up to that end) is not taken.
+// end of `line` (its digits, or an exponent mark and sign, or a comma after it, run up to that end) is
+// not taken.
 //
 // `line` must be preceded by kPaddingBefore and followed by kPaddingAfter readable bytes (they are loaded,
 // never used).

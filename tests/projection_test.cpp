@@ -238,4 +238,34 @@ TEST(BatchForms, EveryPointAsTheOnePointFunctionGivesIt)
     }
 }
 
+// Not-a-number of either sign, in either coordinate or both, at every place of a group of eight (the
+// grid's groups are four, the degrees' eight) among ordinary points: the sign a one-point conversion
+// hands on is the batch form's too, wherever the point sits.
+TEST(BatchForms, NotANumberOfEitherSignAtEveryPlaceOfAGroup)
+{
+    const double values[] = {kNaN, -kNaN, 0.0};  // 0.0: the direction's ordinary coordinate
+    for (const bool forward : {true, false}) {
+        const double ordinary1 = forward ? 52.0 : 459309.2094;
+        const double ordinary2 = forward ? 19.0 : 500000.0;
+        for (std::size_t place = 0; place < 8; ++place) {
+            for (const double first : values) {
+                for (const double second : values) {
+                    std::vector<double> in1(8, ordinary1), in2(8, ordinary2);
+                    in1[place] = first == 0.0 ? ordinary1 : first;
+                    in2[place] = second == 0.0 ? ordinary2 : second;
+                    std::vector<double> out1(8, kUntouched), out2(8, kUntouched);
+                    std::vector<int> statuses(8, -1);
+                    (forward ? zelmor::geodetic_to_grid_batch : zelmor::grid_to_geodetic_batch)(
+                        statuses.data(), out1.data(), out2.data(), in1.data(), in2.data(), 8);
+                    double one1 = kUntouched, one2 = kUntouched;
+                    (forward ? geodetic_to_grid : grid_to_geodetic)(one1, one2, in1[place], in2[place]);
+                    EXPECT_TRUE(same_bits(out1[place], one1) && same_bits(out2[place], one2))
+                        << (forward ? "to the grid: " : "to degrees: ") << in1[place] << " " << in2[place]
+                        << " at " << place;
+                }
+            }
+        }
+    }
+}
+
 }  // namespace

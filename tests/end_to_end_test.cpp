@@ -103,27 +103,34 @@ TEST(EndToEnd, WholeFiles)
 // Runs refused at the start leave both files as they were: "dane.txt" missing (then "wyniki.txt" is
 // not touched), "wyniki.txt" a directory or a link to "dane.txt" (creating it anew would empty the
 // input), and standard output that is one of the files ("> wyniki.txt", ">> dane.txt", ">> kopia.txt"
-// with kopia.txt a link to dane.txt), where the run writes nothing at all and says why on standard error.
+// with kopia.txt a link to dane.txt), where the run writes nothing at all and says why on standard
+// error; with standard error there too ("2>&1"), it says nothing. A null device on both sides holds
+// nothing to protect: that run goes ahead.
 TEST(EndToEnd, RunsRefusedAtTheStartLeaveTheFilesAsTheyWere)
 {
     const std::string input = "X 1\nW 52 19\n";
     const std::string stale = "P 1.0000 2.0000\n";
-    enum Setup { kNoInput, kResultsADirectory, kResultsHardLinked, kResultsSymlinked, kBothFiles, kCopyLinked };
+    enum Setup { kNoInput, kResultsADirectory, kResultsHardLinked, kResultsSymlinked, kBothFiles, kCopyLinked, kResultsToNull };
     const struct {
         Setup setup;
         Console console;
         std::string file;     // standard output's file, for kFile and kFileAppended
+        bool errors_too;      // standard error goes there as well
+        int status;
         std::string said;     // on standard output, or on standard error when standard output is a file
         std::string results;  // wyniki.txt afterwards
     } cases[] = {
-        {kNoInput, Console::kCaptured, "", kBanner + kInputMissing, stale},
-        {kResultsADirectory, Console::kCaptured, "", kBanner + kOutputNotCreated, ""},
-        {kResultsHardLinked, Console::kCaptured, "", kBanner + kOutputNotCreated, input},
-        {kResultsSymlinked, Console::kCaptured, "", kBanner + kOutputNotCreated, input},
-        {kBothFiles, Console::kFile, "wyniki.txt", console_is("wyniki.txt"), ""},  // emptied by the shell
-        {kBothFiles, Console::kFileAppended, "wyniki.txt", console_is("wyniki.txt"), stale},
-        {kBothFiles, Console::kFileAppended, "dane.txt", console_is("dane.txt"), stale},
-        {kCopyLinked, Console::kFileAppended, "kopia.txt", console_is("dane.txt"), stale},
+        {kNoInput, Console::kCaptured, "", false, 1, kBanner + kInputMissing, stale},
+        {kResultsADirectory, Console::kCaptured, "", false, 1, kBanner + kOutputNotCreated, ""},
+        {kResultsHardLinked, Console::kCaptured, "", false, 1, kBanner + kOutputNotCreated, input},
+        {kResultsSymlinked, Console::kCaptured, "", false, 1, kBanner + kOutputNotCreated, input},
+        {kBothFiles, Console::kFile, "wyniki.txt", false, 1, console_is("wyniki.txt"), ""},  // emptied by the shell
+        {kBothFiles, Console::kFileAppended, "wyniki.txt", false, 1, console_is("wyniki.txt"), stale},
+        {kBothFiles, Console::kFileAppended, "dane.txt", false, 1, console_is("dane.txt"), stale},
+        {kCopyLinked, Console::kFileAppended, "kopia.txt", false, 1, console_is("dane.txt"), stale},
+        {kBothFiles, Console::kFileAppended, "dane.txt", true, 1, "", stale},
+        {kBothFiles, Console::kFile, "wyniki.txt", true, 1, "", ""},
+        {kResultsToNull, Console::kFile, "/dev/null", false, 0, "", ""},
     };
     for (std::size_t row = 0; row < std::size(cases); ++row) {
         const auto& c = cases[row];
@@ -140,17 +147,55 @@ TEST(EndToEnd, RunsRefusedAtTheStartLeaveTheFilesAsTheyWere)
         case kResultsADirectory: fs::create_directory(wyniki); break;
         case kResultsHardLinked: fs::create_hard_link(dane, wyniki); break;
         case kResultsSymlinked: fs::create_symlink("dane.txt", wyniki); break;
+        case kResultsToNull: fs::create_symlink("/dev/null", wyniki); break;
         case kCopyLinked: fs::create_hard_link(dane, scratch.path / "kopia.txt"); [[fallthrough]];
         default: write_file(wyniki, stale);
         }
         RunOptions options;
         options.console = c.console;
         options.console_file = c.file;
+        options.errors_to_console = c.errors_too;
         const ProgramRun run = run_program(scratch.path, options);
-        EXPECT_EQ(run.exit_status, 1) << "row " << row;
+        EXPECT_EQ(run.exit_status, c.status) << "row " << row;
         EXPECT_EQ(c.console == Console::kCaptured ? run.console : run.errors, c.said) << "row " << row;
         EXPECT_EQ(fs::exists(dane) ? read_file(dane) : input, input) << "row " << row;
         EXPECT_EQ(fs::is_directory(wyniki) ? "" : read_file(wyniki), c.results) << "row " << row;
+    }
+}
+
+// The first things a newcomer types: --help and --version are answered on standard output, anything else
+// is refused on standard error; "dane.txt" and "wyniki.txt" stay byte for byte as they were.
+TEST(EndToEnd, ArgumentsAreAnsweredOrRefusedWithoutTouchingAFile)
+{
+    const std::string usage_start = "Uzycie: zelmor\n";
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        std::string said;    // the start of standard output
+        std::string errors;  // standard error
+    } cases[] = {
+        {{"--help"}, 0, usage_start, ""},
+        {{"-h"}, 0, usage_start, ""},
+        {{"/?"}, program_is_windows() ? 0 : 1, program_is_windows() ? usage_start : "",
+         program_is_windows() ? "" : argument_not_taken("/?")},
+        {{"--version"}, 0, "zelmor " ZELMOR_VERSION "\n", ""},
+        {{"punkty.txt"}, 1, "", argument_not_taken("punkty.txt")},
+        {{"--help", "--version"}, 1, "", argument_not_taken("--version")},
+        {{"-v"}, 1, "", argument_not_taken("-v")},
+    };
+    for (const auto& c : cases) {
+        ScratchDirectory scratch;
+        write_file(scratch.path / "dane.txt", "W 52 19\n");
+        write_file(scratch.path / "wyniki.txt", "P 1.0000 2.0000\n");
+        RunOptions options;
+        options.arguments = c.arguments;
+        const ProgramRun run = run_program(scratch.path, options);
+        EXPECT_EQ(run.exit_status, c.status) << c.arguments[0];
+        EXPECT_EQ(run.console.substr(0, c.said.size()), c.said) << c.arguments[0];
+        EXPECT_EQ(c.said.empty(), run.console.empty()) << c.arguments[0];
+        EXPECT_EQ(run.errors, c.errors) << c.arguments[0];
+        EXPECT_EQ(read_file(scratch.path / "dane.txt"), "W 52 19\n") << c.arguments[0];
+        EXPECT_EQ(read_file(scratch.path / "wyniki.txt"), "P 1.0000 2.0000\n") << c.arguments[0];
     }
 }
 

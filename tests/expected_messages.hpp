@@ -26,6 +26,13 @@ inline std::string console_is(const std::string& file)
     return "Blad: standardowe wyjscie jest plikiem " + file + "\n";
 }
 
+// On standard error, when the program is given an argument other than --help or --version.
+inline std::string argument_not_taken(const std::string& argument)
+{
+    return "Blad: zelmor nie przyjmuje argumentow (podano: " + argument +
+           "); przelicza plik dane.txt z biezacego katalogu (zelmor --help mowi wiecej)\n";
+}
+
 // What can be wrong with a line.
 inline const std::string kFormat = "nieprawidlowy format danych";
 inline const std::string kTag = "nieprawidlowy oznaczenie ukladu wspolrzednych (dozwolone: W - WGS84, P - PUWG92)";

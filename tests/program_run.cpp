@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -87,7 +92,7 @@ int open_console_file(const std::string& path, Console console)
     } else {
         close(STDOUT_FILENO);
     }
-    dup2(errors_fd, STDERR_FILENO);
+    dup2(options.errors_to_console ? STDOUT_FILENO : errors_fd, STDERR_FILENO);
     if (options.file_size_limit >= 0) {
         const rlimit limit{static_cast<rlim_t>(options.file_size_limit), static_cast<rlim_t>(options.file_size_limit)};
         setrlimit(RLIMIT_FSIZE, &limit);
@@ -119,6 +124,7 @@ ScratchDirectory::~ScratchDirectory()
 ProgramRun run_program(const std::filesystem::path& directory, const RunOptions& options)
 {
     std::vector<std::string> command = program_command();
+    command.insert(command.end(), options.arguments.begin(), options.arguments.end());
     std::vector<char*> argv;
     for (auto& word : command) {
         argv.push_back(word.data());
@@ -135,6 +141,22 @@ ProgramRun run_program(const std::filesystem::path& directory, const RunOptions&
         start_child(directory.c_str(), options, pipe_fds[1], fileno(errors), argv.data());
     }
     close(pipe_fds[1]);
+    // Watches the results grow, and sends the stop signal when they are large enough. The child is not
+    // reaped before the watch ends, so that its number is still its own.
+    std::atomic<bool> ended = false;
+    std::thread stopper;
+    if (options.stop_signal != 0) {
+        const std::filesystem::path results = directory / "wyniki.txt";
+        stopper = std::thread([&options, &ended, results, child] {
+            for (std::error_code error; !ended; std::this_thread::sleep_for(std::chrono::microseconds(200))) {
+                const auto size = std::filesystem::file_size(results, error);
+                if (!error && static_cast<long long>(size) >= options.stop_at_results) {
+                    kill(child, options.stop_signal);
+                    return;
+                }
+            }
+        });
+    }
     if (options.console == Console::kBrokenPipe) {
         close(pipe_fds[0]);  // nobody reads: every write to the pipe fails
         pipe_fds[0] = -1;
@@ -165,6 +187,10 @@ ProgramRun run_program(const std::filesystem::path& directory, const RunOptions&
     }
     if (pipe_fds[0] >= 0) {
         close(pipe_fds[0]);
+    }
+    ended = true;
+    if (stopper.joinable()) {
+        stopper.join();
     }
     int status = 0;
     rusage usage{};
@@ -223,6 +249,23 @@ std::string result_lines(const std::vector<std::string>& lines)
     return joined;
 }
 
+std::string text_difference(const std::string& actual, const std::string& expected)
+{
+    if (actual == expected) {
+        return {};
+    }
+    const auto [differs, _] = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+    const auto at = static_cast<std::size_t>(differs - actual.begin());
+    const std::size_t line_start = actual.rfind('\n', at == 0 ? 0 : at - 1);
+    const std::size_t start = line_start == std::string::npos || at == 0 ? 0 : line_start + 1;
+    const auto line_at = [start](const std::string& text) {
+        return start >= text.size() ? std::string("(the end)") : text.substr(start, text.find('\n', start) - start);
+    };
+    return std::to_string(actual.size()) + " bytes where " + std::to_string(expected.size()) +
+           " were expected; line " + std::to_string(std::count(actual.begin(), actual.begin() + static_cast<long>(start), '\n') + 1) +
+           " is \"" + line_at(actual) + "\", not \"" + line_at(expected) + "\"";
+}
+
 void expect_run(const RunCase& c)
 {
     ScratchDirectory scratch;
@@ -231,7 +274,7 @@ void expect_run(const RunCase& c)
     const ProgramRun run = run_program(scratch.path);
     EXPECT_EQ(run.exit_status, 0) << c.name;
     EXPECT_EQ(run.console, kBanner + c.messages + summary(c.lines)) << c.name;
-    EXPECT_EQ(read_file(scratch.path / "wyniki.txt"), result_lines(c.results)) << c.name;
+    EXPECT_EQ(text_difference(read_file(scratch.path / "wyniki.txt"), result_lines(c.results)), "") << c.name;
 }
 
 }  // namespace zelmor_test

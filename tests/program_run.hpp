@@ -22,6 +22,10 @@ struct RunOptions {
     std::string console_file;        // for kFile and kFileAppended
     long long file_size_limit = -1;  // bytes a file may grow to (RLIMIT_FSIZE), or -1 for none
     bool close_input = false;        // start with standard input closed too
+    bool errors_to_console = false;  // standard error where standard output goes ("2>&1")
+    std::vector<std::string> arguments;  // on the program's command line
+    int stop_signal = 0;             // a signal sent to the program once "wyniki.txt" in its directory ...
+    long long stop_at_results = 0;   // ... has grown to this many bytes (not sent if it never does)
     // When set, captured output is handed over piece by piece instead of being kept.
     std::function<void(std::string_view)> console_sink;
 };
@@ -59,6 +63,10 @@ std::string read_file(const std::filesystem::path& path);
 
 // The result lines as the program writes them: each followed by the platform's line ending.
 std::string result_lines(const std::vector<std::string>& lines);
+
+// Empty when `actual` is `expected`; otherwise their sizes and the first line where they differ, so that
+// a failure on megabytes of text says what matters in a few lines.
+std::string text_difference(const std::string& actual, const std::string& expected);
 
 // A run over one "dane.txt" that completes, and what it must leave.
 struct RunCase {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "batch_run.hpp"
+#include "command_line.hpp"
 #include "messages.hpp"
 #include "process_guards.hpp"
 
@@ -25,15 +26,21 @@ int finish(int status, bool console_open)
     return console_failed ? kExitFailure : status;
 }
 
-// Runs the conversion of the open files and reports its end; returns the exit status.
+// Runs the conversion of the open files and reports its end; returns the exit status. A run stopped by
+// a signal ends the process here, as the signal asks, once its files hold whole lines and what it said
+// has been written out.
 int convert_files(std::FILE* input, std::FILE* results)
 {
     std::uint64_t lines_read = 0;
-    int status = convert_stream(lines_read, input, results, stdout);
+    int status = convert_stream(lines_read, input, results, stdout, &stop_signal());
     if (std::fclose(results) != 0 && status == kRunComplete) {
         status = kRunWriteFailed;
     }
     std::fclose(input);
+    if (status == kRunStopped) {
+        std::fflush(stdout);
+        end_by_signal(stop_signal());
+    }
     if (status == kRunReadFailed) {
         print_text(stdout, kInputNotRead);
         return kExitFailure;
@@ -46,28 +53,38 @@ int convert_files(std::FILE* input, std::FILE* results)
     return kExitSuccess;
 }
 
+// True when `stream` is "dane.txt" or "wyniki.txt".
+bool is_a_data_file(std::FILE* stream)
+{
+    return is_same_file(stream, kInputFileName) || is_same_file(stream, kOutputFileName);
+}
+
 // When standard output is "dane.txt" or "wyniki.txt" (redirected to it, appended to it, or to a link
 // to it), says so on standard error and returns true, before a byte is written to either. Writing the
 // console there would feed the program its own messages as input without end, or put them among (and
-// over) the results.
+// over) the results. Where standard error is one of the files too (zelmor >> dane.txt 2>&1), even that
+// would land among the data, so the exit status alone tells.
 bool console_is_a_data_file()
 {
-    if (is_same_file(stdout, kInputFileName)) {
-        print_text(stderr, kConsoleIsInput);
-        return true;
+    const bool input = is_same_file(stdout, kInputFileName);
+    if (!input && !is_same_file(stdout, kOutputFileName)) {
+        return false;
     }
-    if (is_same_file(stdout, kOutputFileName)) {
-        print_text(stderr, kConsoleIsOutput);
-        return true;
+    if (!is_a_data_file(stderr)) {
+        print_text(stderr, input ? kConsoleIsInput : kConsoleIsOutput);
     }
-    return false;
+    return true;
 }
 
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
     const bool console_open = prepare_process();
+    const int asked = answer_command_line(argc, argv);
+    if (asked != kRunRequested) {
+        return finish(asked == kQuestionAnswered ? kExitSuccess : kExitFailure, console_open);
+    }
     if (console_is_a_data_file()) {
         return kExitFailure;
     }

@@ -3,12 +3,14 @@
 #include "messages.hpp"
 
 #ifdef _WIN32
+#include <cstdlib>
 #include <cstring>
 
 #include <io.h>
 #include <windows.h>
 #else
 #include <csignal>
+#include <cstdlib>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,12 +18,24 @@
 #endif
 
 namespace zelmor {
+namespace {
+
+// The signal that asked the program to stop, or 0: written by the handlers, read by the run.
+volatile std::sig_atomic_t requested_stop = 0;
+
+}  // namespace
+
+const volatile std::sig_atomic_t& stop_signal()
+{
+    return requested_stop;
+}
 
 #ifndef _WIN32
 
 namespace {
 
 constexpr int kStandardDescriptors = 3;  // standard input, output and error: descriptors 0, 1, 2
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};  // the signals that ask a program to stop
 
 // Puts the null device on descriptor `fd`, which is closed.
 void occupy_with_null_device(int fd)
@@ -33,12 +47,42 @@ void occupy_with_null_device(int fd)
     }
 }
 
+void note_stop(int signal)
+{
+    requested_stop = signal;
+}
+
+// Notes each stop signal in requested_stop; the handler is then removed (SA_RESETHAND), so that a
+// second one ends the program. Interrupted reads and writes go on (SA_RESTART). A signal that the
+// process was started with ignored (as a shell does for a job in the background) stays ignored.
+void catch_stop_signals()
+{
+    struct sigaction noting {};
+    noting.sa_handler = note_stop;
+    noting.sa_flags = SA_RESETHAND | SA_RESTART;
+    sigemptyset(&noting.sa_mask);
+    for (const int signal : kStopSignals) {
+        struct sigaction before {};
+        if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler != SIG_IGN) {
+            sigaction(signal, &noting, nullptr);
+        }
+    }
+}
+
 }  // namespace
+
+void end_by_signal(int signal)
+{
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    std::_Exit(128 + signal);  // only if the signal did not end the process
+}
 
 bool prepare_process()
 {
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
+    catch_stop_signals();
     bool output_open = true;
     for (int fd = 0; fd < kStandardDescriptors; ++fd) {
         if (fcntl(fd, F_GETFD) == -1) {
@@ -53,7 +97,7 @@ bool is_same_file(std::FILE* open_file, const char* path)
 {
     struct stat opened {};
     struct stat named {};
-    if (fstat(fileno(open_file), &opened) != 0 || stat(path, &named) != 0) {
+    if (fstat(fileno(open_file), &opened) != 0 || stat(path, &named) != 0 || S_ISCHR(opened.st_mode)) {
         return false;
     }
     return opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
@@ -63,8 +107,38 @@ void keep_own_console_window_open() {}
 
 #else
 
+namespace {
+
+// The exit status of a console program ended by Ctrl-C (STATUS_CONTROL_C_EXIT), as the command prompt
+// knows it.
+constexpr UINT kInterruptedStatus = 0xC000013A;
+// How long the console's closing waits for the run to finish its block, ms: Windows ends the program
+// itself 5 s after the window is closed.
+constexpr DWORD kCloseGraceMs = 4000;
+
+// Runs on a thread of its own when the console is interrupted or closed: notes the event (as the
+// signal number of its Linux counterpart) and lets the run finish its block. A closed window ends the
+// program as soon as this returns, so for that it waits until the run has ended the program itself.
+BOOL WINAPI note_console_event(DWORD event)
+{
+    switch (event) {
+    case CTRL_C_EVENT: requested_stop = SIGINT; return TRUE;
+    case CTRL_BREAK_EVENT: requested_stop = SIGBREAK; return TRUE;
+    case CTRL_CLOSE_EVENT: requested_stop = SIGTERM; Sleep(kCloseGraceMs); return TRUE;
+    default: return FALSE;
+    }
+}
+
+}  // namespace
+
+void end_by_signal(int)
+{
+    ExitProcess(kInterruptedStatus);
+}
+
 bool prepare_process()
 {
+    SetConsoleCtrlHandler(note_console_event, TRUE);
     return true;
 }
 

@@ -201,7 +201,8 @@ Coordinates run_points;
 
 }  // namespace
 
-int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* results, std::FILE* console)
+int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* results, std::FILE* console,
+                   const volatile std::sig_atomic_t* stop)
 {
     Batch& batch = run_batch;
     LineReader reader = make_line_reader(input, run_input + kPaddingBefore, kInputBlockSize);
@@ -210,6 +211,11 @@ int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* resul
     lines_read = 0;
     int read = kLineRead;
     while (read == kLineRead) {
+        if (stop != nullptr && *stop != 0) {
+            flush_block(block);
+            std::fflush(results);
+            return kRunStopped;
+        }
         read = scan_batch(batch, reader);
         convert_batch(batch, run_points);
         if (!write_batch(block, lines_read, console, batch)) {

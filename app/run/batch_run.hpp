@@ -1,6 +1,7 @@
 // The conversion of a whole input stream, line by line, into result lines and messages.
 #pragma once
 
+#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -18,12 +19,15 @@ inline constexpr std::size_t kInputBlockSize = std::size_t{1} << 17;
 inline constexpr int kRunComplete = 0;     // every line was read and handled
 inline constexpr int kRunReadFailed = 1;   // reading the input failed; the lines before were handled
 inline constexpr int kRunWriteFailed = 2;  // writing a result failed; the run stopped there
+inline constexpr int kRunStopped = 3;      // a stop was asked for; the lines before were handled
 
 // Reads every physical line of `input`, converts each point with a "W" or "P" tag to the other system,
 // writes one result line per converted point to `results` (handed to the file, not closed) and prints a
 // message naming the line on `console` for every line that does not convert. `lines_read` is the number
 // of physical lines handled, also when the run stops early. The banner and summary are not printed here.
-// One run at a time: its buffers are shared.
-int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* results, std::FILE* console);
+// When `stop` is given and becomes non-zero (a signal handler sets it), the run stops before its next
+// batch of lines, the results of those before written whole. One run at a time: its buffers are shared.
+int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* results, std::FILE* console,
+                   const volatile std::sig_atomic_t* stop = nullptr);
 
 }  // namespace zelmor

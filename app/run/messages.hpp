@@ -49,6 +49,14 @@ inline constexpr JoinedText kConsoleIsOutputText{"Blad: standardowe wyjscie jest
 inline constexpr std::string_view kConsoleIsInput = kConsoleIsInputText.view();
 inline constexpr std::string_view kConsoleIsOutput = kConsoleIsOutputText.view();
 
+// An argument on the command line, which the program does not take; said on standard error around the
+// argument itself.
+inline constexpr JoinedText kArgumentNotTakenStartText{"Blad: zelmor nie przyjmuje argumentow (podano: "};
+inline constexpr JoinedText kArgumentNotTakenEndText{"); przelicza plik ", kInputFileName,
+                                                     " z biezacego katalogu (zelmor --help mowi wiecej)\n"};
+inline constexpr std::string_view kArgumentNotTakenStart = kArgumentNotTakenStartText.view();
+inline constexpr std::string_view kArgumentNotTakenEnd = kArgumentNotTakenEndText.view();
+
 // The last line of a run in a console window of its own, which closes when the run ends.
 inline constexpr std::string_view kPressEnterToClose = "Nacisnij Enter, aby zamknac okno.\n";
 

@@ -1,0 +1,17 @@
+// The program's command line: it takes no arguments, but answers the two questions a newcomer asks.
+#pragma once
+
+namespace zelmor {
+
+// What a command line asks for.
+inline constexpr int kRunRequested = 0;    // no arguments: convert "dane.txt"
+inline constexpr int kQuestionAnswered = 1;  // --help or --version, answered on standard output
+inline constexpr int kArgumentRefused = 2;   // anything else, refused on standard error
+
+// Answers `--help` (or `-h`, and `/?` on Windows) with the program's usage and `--version` with its
+// version, on standard output. Any other command line with arguments is refused with one line on
+// standard error that names the argument and says where the points are read from. Prints nothing for
+// a command line without arguments. Touches no file either way.
+int answer_command_line(int argc, const char* const* argv);
+
+}  // namespace zelmor

@@ -1,6 +1,7 @@
 """Points in Dask arrays and dataframes, converted block by block as the README shows: on threads, and on
 a cluster of local worker processes whose every listening socket is on 127.0.0.1; the results are the
-single call's, bit for bit. (Where Dask is missing these are skipped, unless ZELMOR_REQUIRE_DASK=1.)"""
+single call's, bit for bit. (Where Dask or the packages it brings are missing these are skipped, unless
+ZELMOR_REQUIRE_PYTHON_EXTRAS=1.)"""
 
 import importlib
 import os
@@ -13,7 +14,7 @@ import zelmor
 
 
 def need(name):
-    if os.environ.get("ZELMOR_REQUIRE_DASK") == "1":
+    if os.environ.get("ZELMOR_REQUIRE_PYTHON_EXTRAS") == "1":
         return importlib.import_module(name)
     return pytest.importorskip(name)
 

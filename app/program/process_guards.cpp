@@ -59,7 +59,7 @@ void catch_stop_signals()
 {
     struct sigaction noting {};
     noting.sa_handler = note_stop;
-    noting.sa_flags = SA_RESETHAND | SA_RESTART;
+    noting.sa_flags = static_cast<int>(SA_RESETHAND | SA_RESTART);
     sigemptyset(&noting.sa_mask);
     for (const int signal : kStopSignals) {
         struct sigaction before {};

@@ -7,7 +7,6 @@
 
 #include "bit_cast.hpp"
 
-
 namespace zelmor {
 namespace {
 
@@ -92,7 +91,6 @@ Fixed4Digits spell(const Fixed4& split, std::uint32_t decimals_ascii)
     return Fixed4Digits{spell_two_fours(split.whole / kDecimalScale | static_cast<std::uint64_t>(split.whole % kDecimalScale) << 32),
                         decimals_ascii};
 }
-
 
 // Both numbers' digits: their decimals spelt together.
 void spell_pair(Fixed4Digits& first, Fixed4Digits& second, const Fixed4& a, const Fixed4& b)

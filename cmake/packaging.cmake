@@ -135,10 +135,11 @@ set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME zelmor-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-zelmor)
 set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
-# The module is built for one version of Python; numpy is its one dependency beyond the C libraries.
+# The module is built for one version of Python; numpy is its one dependency beyond the C libraries: from
+# 1.22 (its allocator interface), of the binary interface Debian calls abi9.
 if(ZELMOR_PYTHON_VERSION)
   set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
-      "python3 (>= ${ZELMOR_PYTHON_VERSION}~), python3 (<< ${ZELMOR_PYTHON_NEXT_VERSION}), python3-numpy")
+      "python3 (>= ${ZELMOR_PYTHON_VERSION}~), python3 (<< ${ZELMOR_PYTHON_NEXT_VERSION}), python3-numpy (>= 1:1.22), python3-numpy-abi9")
 endif()
 find_program(ZELMOR_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(ZELMOR_DPKG_SHLIBDEPS)

@@ -1,6 +1,6 @@
 # Makes the Debian packages with cpack, checks what the program's package holds, and has lintian check
 # both, where it is installed (LINTIAN): not one error or warning.
-#   cmake -DBUILD_DIR=... -DWORK_DIR=... -DDPKG_DEB=... [-DLINTIAN=...] -P debian_package.cmake
+#   cmake -DBUILD_DIR=... -DWORK_DIR=... -DDPKG_DEB=... -DVERSION=... -DCHANGELOG=... [-DLINTIAN=...] -P debian_package.cmake
 file(REMOVE_RECURSE ${WORK_DIR})
 execute_process(COMMAND cpack --config ${BUILD_DIR}/CPackConfig.cmake -G DEB -B ${WORK_DIR}
                 RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
@@ -20,9 +20,14 @@ foreach(expected ./usr/bin/zelmor ./usr/share/man/man1/zelmor.1.gz ./usr/share/m
     message(FATAL_ERROR "${package} lacks ${expected}:\n${contents}")
   endif()
 endforeach()
+# The package's version is the project's (from VERSION), and the changelog's latest entry is for it.
 execute_process(COMMAND ${DPKG_DEB} --field ${package} Version OUTPUT_VARIABLE version OUTPUT_STRIP_TRAILING_WHITESPACE)
-if(NOT version STREQUAL "1.0.0")
-  message(FATAL_ERROR "package version ${version}, expected 1.0.0")
+if(NOT version STREQUAL VERSION)
+  message(FATAL_ERROR "package version ${version}, expected ${VERSION}")
+endif()
+file(STRINGS ${CHANGELOG} latest LIMIT_COUNT 1)
+if(NOT latest MATCHES "^zelmor \\(${VERSION}\\) ")
+  message(FATAL_ERROR "the changelog's latest entry is not for ${VERSION}: ${latest}")
 endif()
 if(LINTIAN)
   file(GLOB packages ${WORK_DIR}/*.deb)

@@ -1,19 +1,17 @@
 // The extension module zelmor._zelmor: the projection library's batch forms over one-dimensional,
-// contiguous float64 arrays (the package's Python layer checks, converts and broadcasts its arguments
-// first), run with the interpreter lock released so that other threads convert at the same time.
+// contiguous, aligned float64 arrays (the package's Python layer checks, converts and broadcasts its
+// arguments first), run with the interpreter lock released so that other threads convert at the same
+// time, and in slices, between which the interpreter is asked whether Ctrl-C was pressed.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <algorithm>
 #include <cstddef>
-#include <cstdlib>
 #include <limits>
-#include <new>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 #include <zelmor/projection.hpp>
+
+#include "huge_page_arrays.hpp"
 
 namespace py = pybind11;
 
@@ -27,30 +25,27 @@ using Statuses = py::array_t<int, py::array::c_style>;
 // The result of a point outside the accepted area, which the library leaves uncomputed.
 constexpr double kNotANumber = std::numeric_limits<double>::quiet_NaN();
 
-// A huge page of memory, bytes: result arrays from this size on are allocated on huge-page boundaries.
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
+// Points converted between two looks at the interpreter's signals: some 25 ms of work, so that Ctrl-C
+// on a call of a hundred million points is answered at once rather than when the call returns.
+constexpr std::size_t kSlicePoints = std::size_t{1} << 18;
 
-// A new array of `count` values for results. Fresh memory is mapped in page by page as the conversion
-// first writes to it; in 4 KiB pages that took a third of the conversion's time on a million points
-// (measured on the development machine), in 2 MiB pages next to nothing. So a large array is aligned
-// to huge pages and the system is asked to back it with them (where it does, on Linux).
-template <typename Value>
-py::array_t<Value, py::array::c_style> new_results(std::size_t count)
+// A new array of `count` results: numpy's own, in huge pages when large.
+Coordinates new_coordinates(py::ssize_t count)
 {
-    const std::size_t bytes = (count * sizeof(Value) + kHugePage - 1) / kHugePage * kHugePage;
-    if (count * sizeof(Value) < kHugePage) {
-        return py::array_t<Value, py::array::c_style>(static_cast<py::ssize_t>(count));
+    PyObject* const made = zelmor_python::new_doubles(count);
+    if (made == nullptr) {
+        throw py::error_already_set();
     }
-    void* memory = std::aligned_alloc(kHugePage, bytes);
-    if (memory == nullptr) {
-        throw std::bad_alloc();  // MemoryError in Python
+    return py::reinterpret_steal<Coordinates>(made);
+}
+
+Statuses new_statuses(py::ssize_t count)
+{
+    PyObject* const made = zelmor_python::new_ints(count);
+    if (made == nullptr) {
+        throw py::error_already_set();
     }
-#if defined(__linux__)
-    madvise(memory, bytes, MADV_HUGEPAGE);
-#endif
-    const py::capsule owner(memory, [](void* block) { std::free(block); });
-    return py::array_t<Value, py::array::c_style>({static_cast<py::ssize_t>(count)}, {}, static_cast<Value*>(memory),
-                                                  owner);
+    return py::reinterpret_steal<Statuses>(made);
 }
 
 // The number of points in two arrays of equal length; raises ValueError when the lengths differ.
@@ -62,42 +57,65 @@ std::size_t point_count(const Coordinates& first, const Coordinates& second)
     return static_cast<std::size_t>(first.size());
 }
 
+// Runs `convert_slice(start, count)` over the `count` points a slice at a time, with the interpreter lock
+// released during each; between slices, a signal the interpreter has noted (Ctrl-C's KeyboardInterrupt)
+// ends the call with that exception, the results being let go with it.
+template <typename Slice>
+void in_slices(std::size_t count, Slice convert_slice)
+{
+    for (std::size_t start = 0; start < count; start += kSlicePoints) {
+        {
+            const py::gil_scoped_release unlocked;
+            convert_slice(start, std::min(kSlicePoints, count - start));
+        }
+        if (PyErr_CheckSignals() != 0) {
+            throw py::error_already_set();
+        }
+    }
+}
+
 // x, y (metres) and status of each point given by latitude and longitude (degrees); x and y are NaN
 // where the status is not zero.
 py::tuple to_grid(const Coordinates& latitude, const Coordinates& longitude)
 {
-    const std::size_t count = point_count(latitude, longitude);
-    Coordinates x = new_results<double>(count);
-    Coordinates y = new_results<double>(count);
-    Statuses statuses = new_results<int>(count);
+    const auto count = static_cast<py::ssize_t>(point_count(latitude, longitude));
+    Coordinates x = new_coordinates(count);
+    Coordinates y = new_coordinates(count);
+    Statuses statuses = new_statuses(count);
     double* const xs = x.mutable_data();
     double* const ys = y.mutable_data();
     int* const status = statuses.mutable_data();
-    {
-        py::gil_scoped_release unlocked;
-        zelmor::geodetic_to_grid_batch(status, xs, ys, latitude.data(), longitude.data(), count);
-        for (std::size_t i = 0; i < count; ++i) {
+    const double* const latitudes = latitude.data();
+    const double* const longitudes = longitude.data();
+    in_slices(static_cast<std::size_t>(count), [&](std::size_t start, std::size_t points) {
+        zelmor::geodetic_to_grid_batch(status + start, xs + start, ys + start, latitudes + start, longitudes + start,
+                                       points);
+        for (std::size_t i = start; i < start + points; ++i) {
             if (status[i] != zelmor::kConverted) {
                 xs[i] = kNotANumber;
                 ys[i] = kNotANumber;
             }
         }
-    }
+    });
     return py::make_tuple(x, y, statuses);
 }
 
 // Latitude and longitude (degrees) of each point given by x and y (metres).
 py::tuple to_geodetic(const Coordinates& x, const Coordinates& y)
 {
-    const std::size_t count = point_count(x, y);
-    Coordinates latitude = new_results<double>(count);
-    Coordinates longitude = new_results<double>(count);
-    Statuses statuses = new_results<int>(count);
-    {
-        py::gil_scoped_release unlocked;
-        zelmor::grid_to_geodetic_batch(statuses.mutable_data(), latitude.mutable_data(), longitude.mutable_data(),
-                                       x.data(), y.data(), count);
-    }
+    const auto count = static_cast<py::ssize_t>(point_count(x, y));
+    Coordinates latitude = new_coordinates(count);
+    Coordinates longitude = new_coordinates(count);
+    Statuses statuses = new_statuses(count);
+    double* const latitudes = latitude.mutable_data();
+    double* const longitudes = longitude.mutable_data();
+    int* const status = statuses.mutable_data();
+    const double* const xs = x.data();
+    const double* const ys = y.data();
+    in_slices(static_cast<std::size_t>(count), [&](std::size_t start, std::size_t points) {
+        zelmor::grid_to_geodetic_batch(status + start, latitudes + start, longitudes + start, xs + start, ys + start,
+                                       points);
+    });
     return py::make_tuple(latitude, longitude);
 }
 
@@ -122,10 +140,15 @@ py::tuple grid_to_geodetic_one(double x, double y)
 
 PYBIND11_MODULE(_zelmor, module)
 {
+    if (!zelmor_python::load_numpy()) {
+        throw py::error_already_set();
+    }
     module.doc() = "The projection library's batch conversions; use the functions of the zelmor package.";
+    module.attr("__version__") = ZELMOR_VERSION;
     module.attr("CONVERTED") = zelmor::kConverted;
     module.attr("LATITUDE_OUTSIDE") = zelmor::kLatitudeOutside;
     module.attr("LONGITUDE_OUTSIDE") = zelmor::kLongitudeOutside;
+    module.attr("SLICE_POINTS") = kSlicePoints;
     module.def("to_grid", &to_grid, py::arg("latitude"), py::arg("longitude"),
                "(x, y, status) of contiguous float64 arrays of latitude and longitude.");
     module.def("to_geodetic", &to_geodetic, py::arg("x"), py::arg("y"),

@@ -3,24 +3,15 @@ a cluster of local worker processes whose every listening socket is on 127.0.0.1
 single call's, bit for bit. (Where Dask or the packages it brings are missing these are skipped, unless
 ZELMOR_REQUIRE_PYTHON_EXTRAS=1.)"""
 
-import importlib
-import os
 import sys
 
 import numpy as np
-import pytest
 
 import zelmor
-
-
-def need(name):
-    if os.environ.get("ZELMOR_REQUIRE_PYTHON_EXTRAS") == "1":
-        return importlib.import_module(name)
-    return pytest.importorskip(name)
-
+from conftest import optional
 
 da, dd, distributed, pandas, psutil, cloudpickle = (
-    need(name) for name in ("dask.array", "dask.dataframe", "distributed", "pandas", "psutil", "cloudpickle")
+    optional(name) for name in ("dask.array", "dask.dataframe", "distributed", "pandas", "psutil", "cloudpickle")
 )
 # The functions below travel to the worker processes by value: this module is not on their path.
 cloudpickle.register_pickle_by_value(sys.modules[__name__])

@@ -1,5 +1,7 @@
 """The Python package against the C++ one-point functions, bit for bit, over any shape and dtype."""
 
+import os
+import signal
 import threading
 import time
 
@@ -7,6 +9,7 @@ import numpy as np
 import pytest
 
 import zelmor
+from conftest import optional
 from zelmor import _zelmor
 
 SPECIALS = [0.0, -0.0, np.nan, -np.nan, np.inf, -np.inf, 1e300, -1e300, 48.0, 56.0, 13.0, 25.0,
@@ -48,75 +51,179 @@ def test_worked_values_and_what_lies_outside():
     assert f"{latitude:.4f} {longitude:.4f}" == "52.0000 19.0000"
 
 
-pandas = pytest.importorskip("pandas")
 BASE_LATITUDE = np.linspace(47.5, 56.5, 12)
 BASE_LONGITUDE = np.linspace(12.5, 25.5, 12)
 
 
+def pandas():
+    return optional("pandas")
+
+
+def unaligned(values):
+    """`values` as float64 in a contiguous buffer that starts one byte off a double's alignment."""
+    raw = np.zeros(len(values) * 8 + 1, dtype=np.uint8)
+    array = raw[1:].view(np.float64)
+    array[:] = values
+    return array
+
+
+# Each row: the arguments as a user gives them (made when the test runs, so that only the rows that need
+# pandas skip without it), and the float64 values they stand for, NaN for a missing value.
 @pytest.mark.parametrize(
-    "latitude, longitude",
+    "make, values",
     [
-        (52.5, 19.5),
-        (np.float32(52.5), 19),
-        ([52, 53], [19, 20]),
-        (BASE_LATITUDE.reshape(3, 4), BASE_LONGITUDE[:4]),  # broadcast
-        (BASE_LATITUDE.reshape(3, 4).T, BASE_LONGITUDE.reshape(3, 4).T),  # not contiguous
-        (BASE_LATITUDE[::2], BASE_LONGITUDE[::2]),  # strided
-        (BASE_LATITUDE.astype(np.float32), BASE_LONGITUDE.astype(np.float16)),
-        (np.arange(47, 58, dtype=np.int64), np.arange(12, 23, dtype=np.uint8)),
-        (pandas.Series(BASE_LATITUDE), pandas.Series(BASE_LONGITUDE)),
-        (np.empty((0, 3)), np.empty(3)),
+        (lambda: (52.5, 19.5), (52.5, 19.5)),
+        (lambda: (np.float32(52.5), 19), (52.5, 19.0)),
+        (lambda: ([52, 53], (19, 20.5)), ([52.0, 53.0], [19.0, 20.5])),
+        (lambda: (((52, 53), (54, 55)), [19, 20]), ([[52.0, 53.0], [54.0, 55.0]], [19.0, 20.0])),
+        (lambda: (BASE_LATITUDE.reshape(3, 4), BASE_LONGITUDE[:4]), (BASE_LATITUDE.reshape(3, 4), BASE_LONGITUDE[:4])),
+        (lambda: (BASE_LATITUDE.reshape(3, 4).T, BASE_LONGITUDE.reshape(3, 4).T),  # not contiguous
+         (BASE_LATITUDE.reshape(3, 4).T, BASE_LONGITUDE.reshape(3, 4).T)),
+        (lambda: (BASE_LATITUDE[::2], BASE_LONGITUDE[::2]), (BASE_LATITUDE[::2], BASE_LONGITUDE[::2])),  # strided
+        (lambda: (unaligned(BASE_LATITUDE), unaligned(BASE_LONGITUDE)), (BASE_LATITUDE, BASE_LONGITUDE)),
+        (lambda: (BASE_LATITUDE.astype(np.float32), BASE_LONGITUDE.astype(np.float16)),
+         (BASE_LATITUDE.astype(np.float32), BASE_LONGITUDE.astype(np.float16))),
+        (lambda: (np.arange(47, 58, dtype=np.int64), np.arange(12, 23, dtype=np.uint8)),
+         (np.arange(47, 58), np.arange(12, 23))),
+        (lambda: (np.array([52.0, 53], dtype=object), np.array([19, 20.0], dtype=object)), ([52.0, 53.0], [19.0, 20.0])),
+        (lambda: (np.empty((0, 3)), np.empty(3)), (np.empty((0, 3)), np.empty(3))),
+        (lambda: (pandas().Series(BASE_LATITUDE), pandas().Series(BASE_LONGITUDE)), (BASE_LATITUDE, BASE_LONGITUDE)),
+        # Paired by position, whatever their indexes say.
+        (lambda: (pandas().Series([52.0, 53.0], index=[1, 0]), pandas().Series([19.0, 20.0])), ([52.0, 53.0], [19.0, 20.0])),
+        (lambda: (pandas().Series([52.0, 53.0], dtype=object), [19, 20]), ([52.0, 53.0], [19.0, 20.0])),
+        # pandas' nullable numbers, as convert_dtypes() and the nullable readers give them: pd.NA is NaN.
+        (lambda: (pandas().Series([52.0, None, 54.0], dtype="Float64"), pandas().Series([19, 20, None], dtype="Int64")),
+         ([52.0, np.nan, 54.0], [19.0, 20.0, np.nan])),
+        (lambda: (pandas().Series([52.5], dtype="Float32"), pandas().Series([19], dtype="UInt8")), ([52.5], [19.0])),
+        (lambda: (np.array([52.0, pandas().NA], dtype=object), 19), ([52.0, np.nan], 19.0)),
     ],
 )
-def test_shapes_and_dtypes(latitude, longitude):
-    expected_shape = np.broadcast_shapes(np.shape(latitude), np.shape(longitude))
-    flat_latitude, flat_longitude = (
-        np.broadcast_to(np.asarray(value, dtype=np.float64), expected_shape).ravel() for value in (latitude, longitude)
-    )
-    flat = zelmor.to_grid(flat_latitude, flat_longitude)
+def test_every_form_of_argument_gives_what_its_values_give(make, values):
+    latitude, longitude = make()
+    expected_shape = np.broadcast_shapes(np.shape(values[0]), np.shape(values[1]))
+    flat = zelmor.to_grid(*(np.broadcast_to(np.asarray(value, dtype=np.float64), expected_shape).ravel()
+                            for value in values))
     for result, reference, dtype in zip(zelmor.to_grid(latitude, longitude), flat, (np.float64, np.float64, np.int32)):
         assert np.shape(result) == expected_shape and np.asarray(result).dtype == dtype
-        assert np.array_equal(np.ravel(result), reference, equal_nan=True)
+        assert np.array_equal(bits(np.ravel(result)), bits(reference)) if dtype == np.float64 else \
+            np.array_equal(np.ravel(result), reference)
     if expected_shape == ():
         assert all(isinstance(result, np.generic) for result in zelmor.to_grid(latitude, longitude))
     back = zelmor.to_geodetic(latitude, longitude)  # any pair of numbers is grid coordinates too
     assert all(np.shape(result) == expected_shape for result in back)
 
 
+def test_the_extension_is_handed_aligned_contiguous_doubles(monkeypatch):
+    handed = []
+
+    def spy(first, second):
+        handed.extend(array.flags.aligned and array.flags.c_contiguous and array.dtype == np.float64
+                      for array in (first, second))
+        return convert(first, second)
+
+    convert = _zelmor.to_grid
+    monkeypatch.setattr(_zelmor, "to_grid", spy)
+    zelmor.to_grid(unaligned(BASE_LATITUDE), unaligned(BASE_LONGITUDE)[::-1])
+    assert handed == [True, True]
+
+
+def test_masked_points_stay_masked_and_are_never_converted():
+    latitude = np.ma.masked_array([52.0, 53.0, 54.0], mask=[False, True, False])
+    longitude = np.ma.masked_array([19.0, 20.0, 21.0], mask=[False, False, True])
+    for results in (zelmor.to_grid(latitude, longitude), zelmor.to_geodetic(latitude, longitude)):
+        for result in results:
+            assert np.ma.isMaskedArray(result) and result.mask.tolist() == [False, True, True]
+            assert np.isnan(result.data[1:]).all() or result.dtype == np.int32  # the hidden values were not converted
+    x, _, status = zelmor.to_grid(np.ma.masked_array(52.0, mask=True), 19)
+    assert x is np.ma.masked and status is np.ma.masked
+
+
 @pytest.mark.parametrize(
-    "first, second, error",
+    "first, second, error, named",
     [
-        ("52", 19, TypeError),
-        (None, 19, TypeError),
-        ([52, None], [19, 19], TypeError),
-        (52, 19 + 1j, TypeError),
-        (True, 19, TypeError),
-        (object(), 19, TypeError),
-        ([52, 53, 54], [19, 20], ValueError),
-        (np.ones((2, 3)), np.ones((3, 2)), ValueError),
+        ("52", 19, TypeError, 0),
+        (52, "19", TypeError, 1),
+        (None, 19, TypeError, 0),
+        ([52, None], [19, 19], TypeError, 0),
+        (52, 19 + 1j, TypeError, 1),
+        (True, 19, TypeError, 0),
+        (np.array([True, False]), [19, 20], TypeError, 0),
+        ([5e5, True], [5e5, 5e5], TypeError, 0),  # a boolean among numbers is not 1.0
+        ([52, 53], ((19,), (np.bool_(False),)), TypeError, 1),
+        (object(), 19, TypeError, 0),
+        (lambda: pandas().Series([True, None], dtype="boolean"), 19, TypeError, 0),
+        (52, lambda: pandas().Series(["19"], dtype="string"), TypeError, 1),
+        ([[52], [53, 54]], [19], TypeError, 0),  # rows of unequal length hold lists, not numbers
+        ([52, 53, 54], [19, 20], ValueError, 0),
+        (np.ones((2, 3)), np.ones((3, 2)), ValueError, 0),
     ],
 )
-def test_bad_input_is_a_clear_error(first, second, error):
-    for convert in (zelmor.to_grid, zelmor.to_geodetic):
-        with pytest.raises(error):
+def test_bad_input_is_a_clear_error_naming_its_argument(first, second, error, named):
+    first, second = (value() if callable(value) else value for value in (first, second))
+    for convert, names in ((zelmor.to_grid, ("latitude", "longitude")), (zelmor.to_geodetic, ("x", "y"))):
+        with pytest.raises(error) as raised:
             convert(first, second)
+        assert str(raised.value).startswith(names[named])
 
 
-def test_the_interpreter_lock_is_released_while_converting():
+@pytest.mark.parametrize("convert", [zelmor.to_grid, zelmor.to_geodetic])
+def test_the_interpreter_lock_is_released_while_converting(convert):
     # This thread must go on running while another converts two million points: with the lock held, it
     # could run only in the interpreter's switching slices (5 ms) before the conversion takes the lock.
-    latitude, longitude = np.full(2_000_000, 52.0), np.full(2_000_000, 19.0)
+    first, second = np.full(2_000_000, 52.0), np.full(2_000_000, 19.0)
     call, steps = [], []
 
-    def convert():
+    def run():
         call.append(time.perf_counter())
-        zelmor.to_grid(latitude, longitude)
+        convert(first, second)
         call.append(time.perf_counter())
 
-    worker = threading.Thread(target=convert)
+    worker = threading.Thread(target=run)
     worker.start()
     while worker.is_alive():
         steps.append(time.perf_counter())
     worker.join()
     during = [step for step in steps if call[0] < step < call[1]]
     assert during and during[-1] - during[0] > (call[1] - call[0]) / 2
+
+
+def test_a_call_of_many_slices_gives_what_small_calls_give():
+    count = 2 * _zelmor.SLICE_POINTS + 12345
+    latitude, longitude = points(5, 52.0, 5.0, count), points(6, 19.0, 7.0, count)
+    for convert in (zelmor.to_grid, zelmor.to_geodetic):
+        whole = convert(latitude, longitude)
+        pieces = [convert(latitude[at:at + 100_000], longitude[at:at + 100_000]) for at in range(0, count, 100_000)]
+        for result, parts in zip(whole, zip(*pieces)):
+            assert np.array_equal(bits(result) if result.dtype == np.float64 else result,
+                                  bits(np.concatenate(parts)) if result.dtype == np.float64 else np.concatenate(parts))
+
+
+def resident_bytes():
+    """The process's resident memory now, from Linux's /proc."""
+    with open("/proc/self/statm") as statm:
+        return int(statm.read().split()[1]) * os.sysconf("SC_PAGE_SIZE")
+
+
+def test_results_own_their_memory_and_give_it_back():
+    large = np.full(2 * _zelmor.SLICE_POINTS, 52.0)  # 8 MiB a result: as numpy backs large arrays
+    x, _, status = zelmor.to_grid(large, 19)
+    assert x.flags.owndata and status.flags.owndata
+    start = x[:10].copy()
+    x.resize(10)  # as any array numpy made: it is x's own memory, and keeps its values
+    assert np.array_equal(x, start)
+    before = resident_bytes()
+    for _ in range(40):
+        zelmor.to_grid(large, large)
+        zelmor.to_geodetic(large, large)
+    assert resident_bytes() - before < 100 * 2**20  # 40 calls each way that kept their results: some 1.3 GiB
+
+
+@pytest.mark.parametrize("convert", [zelmor.to_grid, zelmor.to_geodetic])
+def test_ctrl_c_stops_a_long_call_at_once_and_the_next_call_works(convert):
+    first, second = np.full(40 * _zelmor.SLICE_POINTS, 52.0), np.full(40 * _zelmor.SLICE_POINTS, 19.0)  # a second's work
+    threading.Timer(0.05, os.kill, (os.getpid(), signal.SIGINT)).start()
+    started = time.perf_counter()
+    with pytest.raises(KeyboardInterrupt):
+        convert(first, second)
+    assert time.perf_counter() - started < 0.5
+    assert f"{zelmor.to_grid(52, 19)[0]:.4f}" == "459309.2094"

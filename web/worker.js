@@ -1,7 +1,8 @@
 // The program in a worker of its own, one run per worker as one run per process: the page starts a
 // worker, hands it the compiled module and then the chosen file, and receives progress, the console's
-// bytes, wyniki.txt and, at the end, the exit status. Put before the program's module (emscripten's
-// code, with the WebAssembly in it) in one script.
+// bytes, wyniki.txt and, at the end, the exit status with the number of result lines and the console's
+// last bytes (where the program's count of lines read is). Put before the program's module
+// (emscripten's code, with the WebAssembly in it) in one script.
 //
 // The program's files are devices of the worker's file system:
 //   /work/dane.txt    reads the chosen File as the program asks for it, kReadAhead bytes at a time, so
@@ -20,6 +21,10 @@ const kDeviceMajor = 64;        // the devices' major number; their minor number
 const kReadAhead = 1 << 25;     // bytes
 const reader = new FileReaderSync();
 let readAhead = { start: 0, bytes: new Uint8Array(0) };
+// What the program's C library calls a failed read (EIO): a file that cannot be read any further, as
+// one changed on disk while it was being read, is a read error to the program, which says so in its
+// own words and keeps what it converted.
+const kInputOutputError = 29;
 
 // The results in blocks of kResultBlock bytes, each transferred to the page (not copied) when it fills:
 // making a Blob of them copies the bytes to the browser, about as costly as reading them, which the
@@ -27,6 +32,11 @@ let readAhead = { start: 0, bytes: new Uint8Array(0) };
 const kResultBlock = 1 << 24;   // bytes
 let results = new Uint8Array(kResultBlock);
 let resultsLength = 0;
+let resultLines = 0;            // lines of the results handed to the page so far
+
+// The console's last bytes, kept for the page: the program's last line says how many lines it read.
+const kConsoleTail = 4096;
+let consoleTail = new Uint8Array(0);
 
 let consoleBytes = new Uint8Array(1 << 16);
 let consoleLength = 0;
@@ -40,6 +50,9 @@ function sendConsole() {
 
 function sendResults() {
   if (resultsLength > 0) {
+    for (let i = 0; i < resultsLength; i++) {
+      resultLines += results[i] === 10 ? 1 : 0;
+    }
     postMessage({ kind: "results", bytes: results, length: resultsLength }, [results.buffer]);
     results = new Uint8Array(kResultBlock);
     resultsLength = 0;
@@ -59,7 +72,12 @@ const inputDevice = {
   read(stream, buffer, offset, length, position) {
     if (position < readAhead.start || position >= readAhead.start + readAhead.bytes.length) {
       const end = Math.min(position + kReadAhead, chosen.size);
-      const bytes = position < end ? reader.readAsArrayBuffer(chosen.slice(position, end)) : new ArrayBuffer(0);
+      let bytes;
+      try {
+        bytes = position < end ? reader.readAsArrayBuffer(chosen.slice(position, end)) : new ArrayBuffer(0);
+      } catch (error) {
+        throw new FS.ErrnoError(kInputOutputError);
+      }
       readAhead = { start: position, bytes: new Uint8Array(bytes) };
     }
     const bytes = readAhead.bytes.subarray(position - readAhead.start, position - readAhead.start + length);
@@ -91,8 +109,14 @@ const consoleDevice = {
       grown.set(consoleBytes.subarray(0, consoleLength));
       consoleBytes = grown;
     }
-    consoleBytes.set(buffer.subarray(offset, offset + length), consoleLength);
+    const piece = buffer.subarray(offset, offset + length);
+    consoleBytes.set(piece, consoleLength);
     consoleLength += length;
+    const tail = new Uint8Array(Math.min(kConsoleTail, consoleTail.length + length));
+    const kept = tail.length - Math.min(length, tail.length);
+    tail.set(consoleTail.subarray(consoleTail.length - kept), 0);
+    tail.set(piece.subarray(piece.length - (tail.length - kept)), kept);
+    consoleTail = tail;
     return length;
   },
 };
@@ -118,7 +142,7 @@ function setUpFiles() {
 function finish(status) {
   sendResults();
   reportProgress(chosen.size, true);
-  postMessage({ kind: "done", status: status });
+  postMessage({ kind: "done", status: status, resultLines: resultLines, consoleTail: consoleTail });
 }
 
 // The compiled module, shared by the workers of a page: the first worker compiles it and hands it to

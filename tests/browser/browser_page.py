@@ -1,4 +1,5 @@
-"""zelmor.html driven in Debian's headless Chromium, for the page's test and its benchmark."""
+"""zelmor.html driven in Debian's headless Chromium, for the page's test and its benchmark. Every wait has a
+deadline, and fails with what the page showed."""
 
 import random
 import time
@@ -36,18 +37,60 @@ def start_browser(page: Path, downloads: Path):
     return driver
 
 
-def run_page(driver, downloads: Path, path: Path):
-    """Chooses the file at `path` on the page and saves both files: the console text, the exit status,
-    wyniki.txt, and the page's seconds from choosing the file to the results ready."""
+def seen(driver):
+    """What the page shows of a run: its state, status line and progress."""
+    return driver.execute_script(
+        "return [document.body.dataset.state, document.getElementById('status').textContent,"
+        " document.getElementById('progress').value]")
+
+
+def wait_for(driver, ready, seconds, what):
+    """Polls `ready()` until it is true; fails after `seconds` with what the page showed."""
+    deadline = time.monotonic() + seconds
+    while not ready():
+        if time.monotonic() > deadline:
+            raise AssertionError(f"no {what} after {seconds} s; the page shows {seen(driver)}")
+        time.sleep(0.02)
+
+
+def choose(driver, path: Path):
+    """Chooses the file at `path`; the page's state is cleared first, so that the end of an earlier run
+    is not taken for this one's."""
+    driver.execute_script("document.body.dataset.state = 'chosen'")
+    driver.find_element(By.ID, "file").send_keys(str(path))
+
+
+def wait_for_end(driver, seconds=120):
+    """Waits for the run to end; returns every progress value seen while it ran."""
+    progress = []
+
+    def ended():
+        state, _, value = seen(driver)
+        progress.append(value)
+        return state in ("done", "failed")
+
+    wait_for(driver, ended, seconds, "end of the run")
+    return progress
+
+
+def save_both(driver, downloads: Path):
+    """Saves both files and returns the console text and wyniki.txt."""
     for old in downloads.iterdir():
         old.unlink()
-    driver.find_element(By.ID, "file").send_keys(str(path))
+    for button in ("save", "save-console"):
+        element = driver.find_element(By.ID, button)
+        assert element.is_enabled(), f"{button} is disabled; the page shows {seen(driver)}"
+        element.click()
+    wait_for(driver, lambda: sorted(file.name for file in downloads.iterdir()) == ["komunikaty.txt", "wyniki.txt"],
+             60, "saved files")
+    return (downloads / "komunikaty.txt").read_bytes(), (downloads / "wyniki.txt").read_bytes()
+
+
+def run_page(driver, downloads: Path, path: Path):
+    """Chooses the file at `path` on the page and saves both files: the console text, the exit status,
+    wyniki.txt, the page's seconds from choosing the file to the results ready, and the progress seen."""
+    choose(driver, path)
+    progress = wait_for_end(driver)
     body = driver.find_element(By.TAG_NAME, "body")
-    while body.get_attribute("data-state") != "done":
-        time.sleep(0.05)
-    driver.find_element(By.ID, "save").click()
-    driver.find_element(By.ID, "save-console").click()
-    while sorted(file.name for file in downloads.iterdir()) != ["komunikaty.txt", "wyniki.txt"]:
-        time.sleep(0.05)
-    return ((downloads / "komunikaty.txt").read_bytes(), int(body.get_attribute("data-exit-status")),
-            (downloads / "wyniki.txt").read_bytes(), float(body.get_attribute("data-seconds")))
+    console, results = save_both(driver, downloads)
+    return console, int(body.get_attribute("data-exit-status")), results, float(body.get_attribute("data-seconds")), progress

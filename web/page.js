@@ -1,0 +1,277 @@
+// The page's own part: it chooses the file, runs the program in a worker, shows how it goes and what the
+// program said, and saves the program's two outputs. Put into page.html's last script.
+"use strict";
+
+// Polish nouns after a number: 1 wiersz, 2-4 (but not 12-14) wiersze, and otherwise wierszy.
+function polishLines(count) {
+  const tens = count % 100;
+  const ones = count % 10;
+  return count === 1 ? "wiersz" : ones >= 2 && ones <= 4 && (tens < 12 || tens > 14) ? "wiersze" : "wierszy";
+}
+
+// Words the page says as it goes, in both languages; the fixed ones are in the elements' data-pl and
+// data-en attributes. Numbers are written as each language writes them ("0,04" in Polish).
+const words = {
+  pl: {
+    reading: "Przeliczanie…",
+    restarted: "Przerwano przeliczanie poprzedniego pliku; przeliczanie nowego…",
+    done: (seconds, read, converted) => read === null
+      ? `Gotowe w ${seconds} s: przeliczono ${converted}.`
+      : `Gotowe w ${seconds} s: wczytano ${read.text} ${polishLines(read.count)}, przeliczono ${converted}, odrzucono ${read.rejected}.`,
+    error: (seconds, converted) => `Zakończono z błędem po ${seconds} s (przyczyna w komunikatach), przeliczono ${converted}.`,
+    failed: "Program nie mógł się uruchomić w tej przeglądarce. Potrzebna jest nowsza przeglądarka (Chrome lub Edge od wersji 97, Firefox od 102, Safari od 16). Spróbuj ponownie albo w innej przeglądarce.",
+    browserSaid: "Przeglądarka podała: ",
+    cut: "… (to pierwszy megabajt komunikatów; wszystkie zapisuje „Zapisz komunikaty”)",
+  },
+  en: {
+    reading: "Converting…",
+    restarted: "The previous file's conversion was stopped; converting the new one…",
+    done: (seconds, read, converted) => read === null
+      ? `Done in ${seconds} s: ${converted} converted.`
+      : `Done in ${seconds} s: ${read.text} ${read.count === 1 ? "line" : "lines"} read, ${converted} converted, ${read.rejected} rejected.`,
+    error: (seconds, converted) => `Ended with an error after ${seconds} s (the messages say why), ${converted} converted.`,
+    failed: "The program could not start in this browser. It needs a newer one (Chrome or Edge 97 or later, Firefox 102, Safari 16). Try again, or in another browser.",
+    browserSaid: "The browser said: ",
+    cut: "… (this is the first megabyte of the messages; “Save the messages” saves them all)",
+  },
+};
+const kShownConsoleBytes = 1 << 20;  // console bytes shown on the page (some 20 000 lines); all are saved
+const kStartDeadline = 20000;        // ms the program may take to start before the page gives up on it
+let language = "pl";
+let status = { key: "" };            // what the status line says, in either language
+
+const $ = (id) => document.getElementById(id);
+
+// `value` as the page's language writes numbers ("1 600 000" and "0,04" in Polish), with `decimals`.
+function number(value, decimals = 0) {
+  return new Intl.NumberFormat(language === "pl" ? "pl-PL" : "en-GB",
+                               { minimumFractionDigits: decimals, maximumFractionDigits: decimals }).format(value);
+}
+
+function showStatus() {
+  const w = words[language];
+  let text = status.key ? w[status.key] : "";
+  if (status.key === "done" && status.exit === 0) {
+    const read = status.read === null ? null
+      : { count: status.read, text: number(status.read), rejected: number(status.read - status.converted) };
+    text = w.done(number(status.seconds, 2), read, number(status.converted));
+  } else if (status.key === "done") {
+    text = w.error(number(status.seconds, 2), number(status.converted));
+  }
+  $("status").textContent = text;
+  $("status-detail").textContent = status.key === "failed" ? w.browserSaid + status.message : "";
+}
+
+function setLanguage(chosen) {
+  language = chosen;
+  document.documentElement.lang = chosen;
+  for (const element of document.querySelectorAll("[data-pl]")) {
+    element.textContent = element.dataset[chosen];
+  }
+  showStatus();
+  consoleShown.show();
+}
+
+// One worker per run, as one process per run. The next is started as soon as one run ends, so that it
+// is ready by the time the next file is chosen.
+const workerUrl = URL.createObjectURL(new Blob([$("worker-source").textContent], { type: "text/javascript" }));
+let compiledModule = null;  // the program's WebAssembly, compiled by the first worker, for every other
+
+// A new worker, once its module is ready to run the program; refused with what went wrong when the
+// program cannot start there (a browser that refuses its WebAssembly, a worker that fails), or does not
+// within kStartDeadline.
+function readyWorker() {
+  const worker = new Worker(workerUrl);
+  worker.postMessage({ kind: "module", module: compiledModule });
+  return new Promise((resolve, reject) => {
+    const fail = (message) => {
+      worker.terminate();
+      reject(new Error(message));
+    };
+    const deadline = setTimeout(() => fail(`no answer in ${kStartDeadline / 1000} s`), kStartDeadline);
+    worker.onmessage = (event) => {
+      if (event.data.kind === "compiled") {
+        compiledModule = event.data.module;
+      } else if (event.data.kind === "ready") {
+        clearTimeout(deadline);
+        resolve(worker);
+      } else if (event.data.kind === "failed") {
+        clearTimeout(deadline);
+        fail(event.data.message);
+      }
+    };
+    worker.onerror = (event) => {
+      clearTimeout(deadline);
+      event.preventDefault();
+      fail(event.message || "the worker failed");
+    };
+  });
+}
+
+// The next run's worker, being readied (null while a run has it), and the run going on.
+let spare = null;
+let current = null;     // the worker of the run going on, or null
+let runs = 0;           // runs begun: one whose number is not the last was replaced by a later file
+let busy = false;       // a run has begun and not ended
+
+function readySpare() {
+  spare = readyWorker();
+  spare.catch(() => {});  // heard when a file is chosen
+}
+readySpare();
+
+// What the two save buttons save: the parts of a file, as Blobs, which the browser keeps (in memory or
+// on disk) apart from the page; they become one Blob, without a copy, when the file is first saved.
+const saved = { "save": { name: "wyniki.txt", parts: [], url: "" },
+                "save-console": { name: "komunikaty.txt", parts: [], url: "" } };
+
+function save(id) {
+  const file = saved[id];
+  if (!file.url) {
+    file.url = URL.createObjectURL(new Blob(file.parts, { type: "text/plain" }));  // refers to the parts
+    file.parts = [];
+  }
+  const link = document.createElement("a");
+  link.href = file.url;
+  link.download = file.name;
+  link.click();
+}
+
+function clearSaved() {
+  for (const [id, file] of Object.entries(saved)) {
+    if (file.url) {
+      URL.revokeObjectURL(file.url);
+    }
+    Object.assign(file, { parts: [], url: "" });
+    $(id).disabled = true;
+  }
+}
+
+// The console text as it comes: all of it kept as Blobs for saving, its first kShownConsoleBytes also as
+// bytes, shown once the run has ended (shown as it came, it took the page more time to lay out than the
+// program took to write it), up to the last whole line, with a note when there is more.
+function consoleText() {
+  const shown = new Uint8Array(kShownConsoleBytes);
+  let length = 0;
+  let all = true;
+  return {
+    add(bytes) {
+      saved["save-console"].parts.push(new Blob([bytes]));
+      const piece = bytes.subarray(0, kShownConsoleBytes - length);
+      shown.set(piece, length);
+      length += piece.length;
+      all = all && piece.length === bytes.length;
+    },
+    show() {
+      const whole = all ? length : shown.subarray(0, length).lastIndexOf(10) + 1;
+      $("console").textContent = new TextDecoder().decode(shown.subarray(0, whole)) + (all ? "" : words[language].cut);
+    },
+  };
+}
+let consoleShown = { show() {} };
+
+// The end of a run: its worker goes, a new one starts for the next file, and the page says how it went.
+function finishRun(worker, started, text, message) {
+  if (worker !== null) {
+    worker.terminate();
+  }
+  current = null;
+  busy = false;
+  readySpare();  // only now: its start would take time from this run
+  const seconds = (performance.now() - started) / 1000;
+  if (message.kind === "done") {
+    const summary = /Wczytano (\d+) wierszy z pliku/.exec(new TextDecoder().decode(message.consoleTail));
+    status = { key: "done", seconds, exit: message.status, converted: message.resultLines,
+               read: summary ? Number(summary[1]) : null };
+    $("progress").value = 1;
+    $("save").disabled = false;
+  } else {
+    status = { key: "failed", message: message.message };
+  }
+  consoleShown = text;
+  showStatus();
+  text.show();
+  $("save-console").disabled = message.kind !== "done";
+  document.body.dataset.seconds = seconds.toFixed(2);
+  document.body.dataset.exitStatus = message.kind === "done" ? message.status : "";
+  document.body.dataset.state = message.kind === "done" ? "done" : "failed";
+}
+
+// Converts `file`. A file chosen while another converts stops that run (its worker goes, with all it
+// had) and converts the new one, saying so.
+async function convert(file) {
+  if (!file) {
+    return;
+  }
+  const run = ++runs;
+  const restarted = busy;
+  busy = true;
+  if (current !== null) {
+    current.terminate();
+    current = null;
+    readySpare();
+  }
+  const started = performance.now();
+  clearSaved();
+  $("console").textContent = "";
+  $("progress").value = 0;
+  status = { key: restarted ? "restarted" : "reading" };
+  showStatus();
+  document.body.dataset.state = "running";
+  let worker;
+  try {
+    worker = await spare;
+  } catch (error) {
+    if (run === runs) {
+      finishRun(null, started, consoleText(), { kind: "failed", message: error.message });
+    }
+    return;
+  }
+  if (run !== runs) {
+    return;  // a later file came while this one's worker was starting, and takes that worker
+  }
+  spare = null;
+  current = worker;
+  const text = consoleText();
+  worker.onmessage = (event) => {
+    const message = event.data;
+    if (current !== worker) {
+      return;  // a run replaced by a later file: what it still had to say is not heard
+    }
+    if (message.kind === "progress") {
+      $("progress").value = message.size > 0 ? message.read / message.size : 1;
+    } else if (message.kind === "results") {
+      // Made into a Blob here, while the worker goes on: the copy to the browser then costs the run nothing,
+      // and the block itself is let go, so that the results are held once.
+      saved["save"].parts.push(new Blob([message.bytes.subarray(0, message.length)]));
+    } else if (message.kind === "console") {
+      text.add(message.bytes);
+    } else if (message.kind === "done" || message.kind === "failed") {
+      finishRun(worker, started, text, message);
+    }
+  };
+  // An error the program could not report itself (the browser out of memory, say) ends the run too.
+  worker.onerror = (event) => finishRun(worker, started, text, { kind: "failed", message: event.message });
+  worker.postMessage({ kind: "file", file });
+}
+
+$("language").addEventListener("click", () => setLanguage(language === "pl" ? "en" : "pl"));
+for (const id of Object.keys(saved)) {
+  $(id).addEventListener("click", () => save(id));
+}
+$("file").addEventListener("change", (event) => {
+  convert(event.target.files[0]);
+  event.target.value = "";  // so that the same file, chosen again after a change, is read again
+});
+for (const [name, handler] of Object.entries({
+  dragover: (event) => { event.preventDefault(); $("drop").classList.add("over"); },
+  dragleave: () => $("drop").classList.remove("over"),
+  drop: (event) => {
+    event.preventDefault();
+    $("drop").classList.remove("over");
+    convert(event.dataTransfer.files[0]);
+  },
+})) {
+  document.addEventListener(name, handler);
+}
+setLanguage("pl");

@@ -48,11 +48,22 @@ function sendConsole() {
   }
 }
 
+// The LFs in the first `length` bytes: a plain loop, in a function of its own over an array it is
+// handed, which the engine compiles well (the same loop over the worker's own variable took some 0.1 s
+// of a million-line run).
+function lineEnds(bytes, length) {
+  let count = 0;
+  for (let i = 0; i < length; i++) {
+    if (bytes[i] === 10) {
+      count++;
+    }
+  }
+  return count;
+}
+
 function sendResults() {
   if (resultsLength > 0) {
-    for (let i = 0; i < resultsLength; i++) {
-      resultLines += results[i] === 10 ? 1 : 0;
-    }
+    resultLines += lineEnds(results, resultsLength);
     postMessage({ kind: "results", bytes: results, length: resultsLength }, [results.buffer]);
     results = new Uint8Array(kResultBlock);
     resultsLength = 0;

@@ -116,9 +116,10 @@ constexpr UINT kInterruptedStatus = 0xC000013A;
 // itself 5 s after the window is closed.
 constexpr DWORD kCloseGraceMs = 4000;
 
-// Runs on a thread of its own when the console is interrupted or closed: notes the event (as the
-// signal number of its Linux counterpart) and lets the run finish its block. A closed window ends the
-// program as soon as this returns, so for that it waits until the run has ended the program itself.
+// Runs on a thread of its own when the console is interrupted or closed: notes the event (as a signal
+// number; only that one came matters) and lets the run finish its block. A closed window ends the
+// program as soon as this returns, so for that it waits, long enough for the run to end the program
+// itself first.
 BOOL WINAPI note_console_event(DWORD event)
 {
     switch (event) {

@@ -29,23 +29,15 @@ constexpr double kNotANumber = std::numeric_limits<double>::quiet_NaN();
 // on a call of a hundred million points is answered at once rather than when the call returns.
 constexpr std::size_t kSlicePoints = std::size_t{1} << 18;
 
-// A new array of `count` results: numpy's own, in huge pages when large.
-Coordinates new_coordinates(py::ssize_t count)
+// A new array of results, as new_doubles or new_ints `made` it (numpy's own, in huge pages when large);
+// their MemoryError when they could not.
+template <typename Results>
+Results results_array(PyObject* made)
 {
-    PyObject* const made = zelmor_python::new_doubles(count);
     if (made == nullptr) {
         throw py::error_already_set();
     }
-    return py::reinterpret_steal<Coordinates>(made);
-}
-
-Statuses new_statuses(py::ssize_t count)
-{
-    PyObject* const made = zelmor_python::new_ints(count);
-    if (made == nullptr) {
-        throw py::error_already_set();
-    }
-    return py::reinterpret_steal<Statuses>(made);
+    return py::reinterpret_steal<Results>(made);
 }
 
 // The number of points in two arrays of equal length; raises ValueError when the lengths differ.
@@ -79,9 +71,9 @@ void in_slices(std::size_t count, Slice convert_slice)
 py::tuple to_grid(const Coordinates& latitude, const Coordinates& longitude)
 {
     const auto count = static_cast<py::ssize_t>(point_count(latitude, longitude));
-    Coordinates x = new_coordinates(count);
-    Coordinates y = new_coordinates(count);
-    Statuses statuses = new_statuses(count);
+    auto x = results_array<Coordinates>(zelmor_python::new_doubles(count));
+    auto y = results_array<Coordinates>(zelmor_python::new_doubles(count));
+    auto statuses = results_array<Statuses>(zelmor_python::new_ints(count));
     double* const xs = x.mutable_data();
     double* const ys = y.mutable_data();
     int* const status = statuses.mutable_data();
@@ -104,9 +96,9 @@ py::tuple to_grid(const Coordinates& latitude, const Coordinates& longitude)
 py::tuple to_geodetic(const Coordinates& x, const Coordinates& y)
 {
     const auto count = static_cast<py::ssize_t>(point_count(x, y));
-    Coordinates latitude = new_coordinates(count);
-    Coordinates longitude = new_coordinates(count);
-    Statuses statuses = new_statuses(count);
+    auto latitude = results_array<Coordinates>(zelmor_python::new_doubles(count));
+    auto longitude = results_array<Coordinates>(zelmor_python::new_doubles(count));
+    auto statuses = results_array<Statuses>(zelmor_python::new_ints(count));
     double* const latitudes = latitude.mutable_data();
     double* const longitudes = longitude.mutable_data();
     int* const status = statuses.mutable_data();

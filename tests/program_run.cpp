@@ -272,7 +272,7 @@ void expect_run(const RunCase& c)
     write_file(scratch.path / "dane.txt", c.input);
     write_file(scratch.path / "wyniki.txt", "stale results of an earlier run\n");
     const ProgramRun run = run_program(scratch.path);
-    EXPECT_EQ(run.exit_status, 0) << c.name;
+    EXPECT_EQ(run.exit_status, 0) << c.name << "; standard error: " << run.errors;
     EXPECT_EQ(run.console, kBanner + c.messages + summary(c.lines)) << c.name;
     EXPECT_EQ(text_difference(read_file(scratch.path / "wyniki.txt"), result_lines(c.results)), "") << c.name;
 }

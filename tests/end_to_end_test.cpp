@@ -119,6 +119,7 @@ TEST(EndToEnd, RunsRefusedAtTheStartLeaveTheFilesAsTheyWere)
         int status;
         std::string said;     // on standard output, or on standard error when standard output is a file
         std::string results;  // wyniki.txt afterwards
+        std::vector<std::string> arguments = {};  // on the command line: the usage and the version too
     } cases[] = {
         {kNoInput, Console::kCaptured, "", false, 1, kBanner + kInputMissing, stale},
         {kResultsADirectory, Console::kCaptured, "", false, 1, kBanner + kOutputNotCreated, ""},
@@ -131,6 +132,9 @@ TEST(EndToEnd, RunsRefusedAtTheStartLeaveTheFilesAsTheyWere)
         {kBothFiles, Console::kFileAppended, "dane.txt", true, 1, "", stale},
         {kBothFiles, Console::kFile, "wyniki.txt", true, 1, "", ""},
         {kResultsToNull, Console::kFile, "/dev/null", false, 0, "", ""},
+        {kBothFiles, Console::kFileAppended, "dane.txt", false, 1, console_is("dane.txt"), stale, {"--help"}},
+        {kBothFiles, Console::kFileAppended, "wyniki.txt", false, 1, console_is("wyniki.txt"), stale, {"--version"}},
+        {kBothFiles, Console::kFileAppended, "dane.txt", true, 1, "", stale, {"punkty.txt"}},
     };
     for (std::size_t row = 0; row < std::size(cases); ++row) {
         const auto& c = cases[row];
@@ -155,6 +159,7 @@ TEST(EndToEnd, RunsRefusedAtTheStartLeaveTheFilesAsTheyWere)
         options.console = c.console;
         options.console_file = c.file;
         options.errors_to_console = c.errors_too;
+        options.arguments = c.arguments;
         const ProgramRun run = run_program(scratch.path, options);
         EXPECT_EQ(run.exit_status, c.status) << "row " << row;
         EXPECT_EQ(c.console == Console::kCaptured ? run.console : run.errors, c.said) << "row " << row;
@@ -182,8 +187,13 @@ TEST(EndToEnd, ArgumentsAreAnsweredOrRefusedWithoutTouchingAFile)
         {{"punkty.txt"}, 1, "", argument_not_taken("punkty.txt")},
         {{"--help", "--version"}, 1, "", argument_not_taken("--version")},
         {{"-v"}, 1, "", argument_not_taken("-v")},
+        // Named on one line, whatever it holds: control characters as escapes.
+        {{"punkty\nwiersz 2\t\x1b[2J"}, 1, "", argument_not_taken("punkty\\nwiersz 2\\t\\x1b[2J")},
     };
     for (const auto& c : cases) {
+        if (program_is_windows() && c.arguments[0].find('\n') != std::string::npos) {
+            continue;  // Wine's command line for a Windows program does not carry a newline
+        }
         ScratchDirectory scratch;
         write_file(scratch.path / "dane.txt", "W 52 19\n");
         write_file(scratch.path / "wyniki.txt", "P 1.0000 2.0000\n");

@@ -6,9 +6,11 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -77,12 +79,24 @@ int open_console_file(const std::string& path, Console console)
     if (chdir(directory) != 0) {
         _exit(127);
     }
+    // The stop signals as a program started from a terminal has them, whatever this test was started
+    // with, but for those the run asks to be ignored.
+    struct sigaction disposition {};
+    sigemptyset(&disposition.sa_mask);
+    for (const int stop : {SIGINT, SIGTERM, SIGHUP}) {
+        disposition.sa_handler = SIG_DFL;
+        for (const int ignored : options.ignored_signals) {
+            disposition.sa_handler = ignored == stop ? SIG_IGN : disposition.sa_handler;
+        }
+        sigaction(stop, &disposition, nullptr);
+    }
     const int null_input = open("/dev/null", O_RDONLY);
     dup2(null_input, STDIN_FILENO);
     if (options.close_input) {
         close(STDIN_FILENO);
     }
-    if (options.console == Console::kCaptured || options.console == Console::kBrokenPipe) {
+    if (options.console == Console::kCaptured || options.console == Console::kBrokenPipe ||
+        options.console == Console::kStalledPipe) {
         dup2(output_fd, STDOUT_FILENO);
     } else if (options.console == Console::kFull) {
         const int full = open("/dev/full", O_WRONLY);
@@ -157,11 +171,34 @@ ProgramRun run_program(const std::filesystem::path& directory, const RunOptions&
             }
         });
     }
+    // Kills the program if it is still running at the deadline; it is not reaped before this ends.
+    std::mutex ending;
+    std::condition_variable end_seen;
+    bool reaped_soon = false;
+    ProgramRun run;
+    std::thread watchdog;
+    if (options.deadline_seconds > 0) {
+        watchdog = std::thread([&] {
+            std::unique_lock lock(ending);
+            const auto deadline = std::chrono::duration<double>(options.deadline_seconds);
+            if (!end_seen.wait_for(lock, deadline, [&] { return reaped_soon; })) {
+                run.past_deadline = true;
+                kill(child, SIGKILL);
+            }
+        });
+    }
+    std::thread helper;
+    if (options.while_running) {
+        helper = std::thread(options.while_running, static_cast<int>(child));
+    }
     if (options.console == Console::kBrokenPipe) {
         close(pipe_fds[0]);  // nobody reads: every write to the pipe fails
         pipe_fds[0] = -1;
     }
-    ProgramRun run;
+    const int stalled_fd = options.console == Console::kStalledPipe ? pipe_fds[0] : -1;
+    if (stalled_fd >= 0) {
+        pipe_fds[0] = -1;  // kept open, and never read
+    }
     const bool crlf = writes_crlf();
     bool held_cr = false;
     char chunk[1 << 16];
@@ -188,9 +225,23 @@ ProgramRun run_program(const std::filesystem::path& directory, const RunOptions&
     if (pipe_fds[0] >= 0) {
         close(pipe_fds[0]);
     }
+    // The program's end, waited for without reaping it, so that its number stays its own for the threads.
+    siginfo_t exited{};
+    while (waitid(P_PID, static_cast<id_t>(child), &exited, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
+    }
     ended = true;
-    if (stopper.joinable()) {
-        stopper.join();
+    {
+        const std::lock_guard lock(ending);
+        reaped_soon = true;
+    }
+    end_seen.notify_all();
+    for (std::thread* thread : {&stopper, &watchdog, &helper}) {
+        if (thread->joinable()) {
+            thread->join();
+        }
+    }
+    if (stalled_fd >= 0) {
+        close(stalled_fd);
     }
     int status = 0;
     rusage usage{};

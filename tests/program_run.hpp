@@ -13,9 +13,9 @@
 namespace zelmor_test {
 
 // What standard output is when the program starts: captured through a pipe, closed, the full device,
-// a pipe whose reader has gone away, or a file of the run's directory (`console_file`) as "> file" or
-// ">> file" opens it.
-enum class Console { kCaptured, kClosed, kFull, kBrokenPipe, kFile, kFileAppended };
+// a pipe whose reader has gone away, a pipe that no one reads (as "zelmor | less" left waiting), or a
+// file of the run's directory (`console_file`) as "> file" or ">> file" opens it.
+enum class Console { kCaptured, kClosed, kFull, kBrokenPipe, kStalledPipe, kFile, kFileAppended };
 
 struct RunOptions {
     Console console = Console::kCaptured;
@@ -28,6 +28,11 @@ struct RunOptions {
     long long stop_at_results = 0;   // ... has grown to this many bytes (not sent if it never does)
     // When set, captured output is handed over piece by piece instead of being kept.
     std::function<void(std::string_view)> console_sink;
+    std::vector<int> ignored_signals;  // ignored when the program starts (as "&" and nohup leave them)
+    // When set, runs on a thread of its own while the program runs, given its process id: to feed it,
+    // or signal it. It must end by itself once the program has ended.
+    std::function<void(int)> while_running;
+    double deadline_seconds = 0;  // when positive, the program is killed (SIGKILL) if still running then
 };
 
 struct ProgramRun {
@@ -36,6 +41,7 @@ struct ProgramRun {
     std::string console;      // what it wrote to standard output
     std::string errors;       // what it wrote to standard error
     long peak_rss_kib = 0;    // its largest resident set, KiB
+    bool past_deadline = false;  // it was still running at RunOptions::deadline_seconds, and was killed
 };
 
 // A fresh empty directory, removed with everything in it when the object goes.

@@ -76,17 +76,29 @@ bool console_is_a_data_file()
     return true;
 }
 
+// Ends the process as the stop signal asks when one came while the run waited to open a file (a FIFO
+// that no one has opened at its other end): the open failed for it, and no file is the worse.
+void end_if_stopped()
+{
+    if (stop_signal() != 0) {
+        std::fflush(stdout);
+        end_by_signal(stop_signal());
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     const bool console_open = prepare_process();
-    const int asked = answer_command_line(argc, argv);
-    if (asked != kRunRequested) {
-        return finish(asked == kQuestionAnswered ? kExitSuccess : kExitFailure, console_open);
-    }
+    // Before anything is written, the usage and the version included: they too would land among the data.
     if (console_is_a_data_file()) {
         return kExitFailure;
+    }
+    // A refusal goes to standard error, but not where that is one of the files.
+    const int asked = answer_command_line(argc, argv, is_a_data_file(stderr) ? nullptr : stderr);
+    if (asked != kRunRequested) {
+        return finish(asked == kQuestionAnswered ? kExitSuccess : kExitFailure, console_open);
     }
     static char console_buffer[kConsoleBufferSize];
     std::setvbuf(stdout, console_buffer, _IOFBF, sizeof console_buffer);
@@ -97,6 +109,7 @@ int main(int argc, char** argv)
 
     std::FILE* input = std::fopen(kInputFileName, "rb");
     if (input == nullptr) {
+        end_if_stopped();
         print_text(stdout, kInputMissing);
         return finish(kExitFailure, console_open);
     }
@@ -104,6 +117,7 @@ int main(int argc, char** argv)
     std::FILE* results = is_same_file(input, kOutputFileName) ? nullptr : std::fopen(kOutputFileName, "wb");
     if (results == nullptr) {
         std::fclose(input);
+        end_if_stopped();
         print_text(stdout, kOutputNotCreated);
         return finish(kExitFailure, console_open);
     }

@@ -11,12 +11,14 @@ namespace zelmor {
 // that was closed at start a null device, so that no file opened later takes its place and receives
 // messages meant for the console, and has the signals that ask a program to stop (SIGINT, SIGTERM,
 // SIGHUP; on Windows a console's Ctrl-C, Ctrl-Break or closing) noted in stop_signal() instead of
-// ending it where they land, which may be in the middle of a result line (on Linux, a second one of them
-// then ends the program at once). Returns false when standard output was closed at start.
+// ending it where they land, which may be in the middle of a result line. On Linux, from a stop on, any
+// call the run waits in (a read, an open, a write to a pipe) is cut short within a fraction of a second,
+// failing with EINTR, and a second stop signal ends the program at once. Returns false when standard
+// output was closed at start.
 bool prepare_process();
 
-// The signal that asked the program to stop, once one has come, or 0. The run looks at it between
-// batches of lines.
+// The signal that asked the program to stop, once one has come, or 0. The run looks at it before each
+// read.
 const volatile std::sig_atomic_t& stop_signal();
 
 // Ends the process as the stop signal `signal` asks, without flushing a stream: on Linux by that signal

@@ -205,25 +205,35 @@ int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* resul
                    const volatile std::sig_atomic_t* stop)
 {
     Batch& batch = run_batch;
-    LineReader reader = make_line_reader(input, run_input + kPaddingBefore, kInputBlockSize);
-    OutputBlock block{results, run_output, kOutputBlockSize, 0, 0};
+    LineReader reader = make_line_reader(input, run_input + kPaddingBefore, kInputBlockSize, stop);
+    OutputBlock block = make_output_block(results, run_output, kOutputBlockSize, stop);
+    const auto stop_asked = [stop] { return stop != nullptr && *stop != 0; };
 
     lines_read = 0;
     int read = kLineRead;
     while (read == kLineRead) {
-        if (stop != nullptr && *stop != 0) {
-            flush_block(block);
-            std::fflush(results);
-            return kRunStopped;
+        // A console that a stop found waiting (a pipe that no one reads) takes no more messages: the
+        // lines still in hand are left, rather than waiting on it for each batch of them.
+        if (stop_asked() && std::ferror(console)) {
+            read = kReadStopped;
+            break;
         }
         read = scan_batch(batch, reader);
         convert_batch(batch, run_points);
         if (!write_batch(block, lines_read, console, batch)) {
-            return kRunWriteFailed;
+            // A write that a stop cut short (to a pipe that no one reads) is that stop.
+            return stop_asked() ? kRunStopped : kRunWriteFailed;
         }
     }
-    int status = read == kNoMoreLines ? kRunComplete : kRunReadFailed;
-    // What was converted before a read failure is kept, so it is written out too.
+    // A stop that came while the last lines were handled still ends the run as stopped, so that whoever
+    // sent it can tell; the lines read before it are handled either way.
+    int status = kRunComplete;
+    if (read == kReadStopped || stop_asked()) {
+        status = kRunStopped;
+    } else if (read == kReadFailed) {
+        status = kRunReadFailed;
+    }
+    // What was converted before a stop or a read failure is kept, so it is written out too.
     if ((!flush_block(block) || std::fflush(results) != 0) && status == kRunComplete) {
         status = kRunWriteFailed;
     }

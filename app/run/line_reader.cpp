@@ -1,6 +1,7 @@
 #include "line_reader.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace zelmor {
@@ -55,22 +56,39 @@ std::size_t find_lone_cr(const char* data, std::size_t from, std::size_t end)
     return end;
 }
 
-// Reads more bytes after `end`; false when the read failed.
-bool fill(LineReader& reader)
+// The outcome of the helpers below that read: kFilled to go on, or the status for next_line to return
+// (kReadFailed, kReadStopped).
+constexpr int kFilled = kLineRead;
+
+bool stop_asked(const LineReader& reader)
 {
+    return reader.stop != nullptr && *reader.stop != 0;
+}
+
+// Reads more bytes after `end`: kFilled, kReadFailed or kReadStopped.
+int fill(LineReader& reader)
+{
+    if (stop_asked(reader)) {
+        return kReadStopped;
+    }
+    errno = 0;
     const std::size_t count = std::fread(reader.data + reader.end, 1, reader.capacity - reader.end, reader.file);
     reader.end += count;
     // The bytes after the data are defined, so that loading them past a line's end reads no stale or
     // uninitialised memory, and the search for a lone CR meets no LF there.
     std::memset(reader.data + reader.end, 0, kPaddingAfter);
     reader.lone_cr = find_lone_cr(reader.data, reader.begin, reader.end);
-    if (count == 0) {
-        if (std::ferror(reader.file)) {
-            return false;
+    if (std::ferror(reader.file)) {
+        // A wait cut short by a signal: what arrived before it is kept, and the next read tells whether
+        // the signal asked for a stop.
+        if (errno != EINTR) {
+            return kReadFailed;
         }
+        std::clearerr(reader.file);
+    } else if (count == 0) {
         reader.at_end_of_file = true;
     }
-    return true;
+    return kFilled;
 }
 
 // Moves the unread bytes to the start of the buffer, making room behind them.
@@ -113,8 +131,8 @@ bool take_line_end(std::size_t& length, LineReader& reader)
 
 // Settles the run of CRs that ended the last line, reading on until its end: with a LF after it, the
 // rest of the run and the LF belong to that line end; otherwise each of its CRs ends an empty line,
-// counted in held_crs. False when a read failed.
-bool settle_cr_run(LineReader& reader)
+// counted in held_crs. kFilled, or the status of a read that did not go on.
+int settle_cr_run(LineReader& reader)
 {
     for (;;) {
         std::size_t at = reader.begin;
@@ -128,8 +146,8 @@ bool settle_cr_run(LineReader& reader)
             break;
         }
         compact(reader);
-        if (!fill(reader)) {
-            return false;
+        if (const int filled = fill(reader); filled != kFilled) {
+            return filled;
         }
     }
     reader.cr_run_open = false;
@@ -138,11 +156,12 @@ bool settle_cr_run(LineReader& reader)
         reader.held_crs = 0;
     }
     reader.lone_cr = reader.held_crs > 0 ? reader.begin : find_lone_cr(reader.data, reader.begin, reader.end);
-    return true;
+    return kFilled;
 }
 
-// Throws bytes away up to and including the next line end; false when a read failed.
-bool skip_rest_of_line(LineReader& reader)
+// Throws bytes away up to and including the next line end: kFilled, or the status of a read that did
+// not go on.
+int skip_rest_of_line(LineReader& reader)
 {
     std::size_t length = 0;
     while (!take_line_end(length, reader)) {
@@ -152,24 +171,27 @@ bool skip_rest_of_line(LineReader& reader)
         if (reader.at_end_of_file) {
             break;
         }
-        if (!fill(reader)) {
-            return false;
+        if (const int filled = fill(reader); filled != kFilled) {
+            return filled;
         }
     }
     reader.skipping = false;
-    return true;
+    return kFilled;
 }
 
-// Reads the first block of the file and takes off a byte order mark. False when the read failed.
-bool start_reading(LineReader& reader)
+// Reads the start of the file, up to its first three bytes at least, and takes off a byte order mark:
+// kFilled, or the status of a read that did not go on.
+int start_reading(LineReader& reader)
 {
-    if (!fill(reader)) {
-        return false;
+    while (reader.end < kByteOrderMark.size() && !reader.at_end_of_file) {
+        if (const int filled = fill(reader); filled != kFilled) {
+            return filled;
+        }
     }
     if (std::string_view(reader.data, reader.end).starts_with(kByteOrderMark)) {
         reader.begin = kByteOrderMark.size();
     }
-    return true;
+    return kFilled;
 }
 
 // The next physical line, reading more of the file when needed.
@@ -196,34 +218,39 @@ int read_line(std::string_view& line, bool& cut, LineReader& reader)
             return kLineRead;
         }
         compact(reader);
-        if (!fill(reader)) {
-            return kReadFailed;
+        if (const int filled = fill(reader); filled != kFilled) {
+            return filled;
         }
     }
 }
 
 }  // namespace
 
-LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity)
+LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity,
+                            const volatile std::sig_atomic_t* stop)
 {
     std::memset(data - kPaddingBefore, 0, kPaddingBefore + kPaddingAfter);
-    return LineReader{file, data, capacity, 0, 0, 0, 0, false, false, true, false};
+    return LineReader{file, stop, data, capacity, 0, 0, 0, 0, false, false, true, false};
 }
 
 int next_line_slowly(std::string_view& line, bool& cut, LineReader& reader)
 {
     // The first line is always read here: nothing is in the buffer before it.
     if (reader.at_start) {
+        if (const int started = start_reading(reader); started != kFilled) {
+            return started;
+        }
         reader.at_start = false;
-        if (!start_reading(reader)) {
-            return kReadFailed;
+    }
+    if (reader.skipping) {
+        if (const int skipped = skip_rest_of_line(reader); skipped != kFilled) {
+            return skipped;
         }
     }
-    if (reader.skipping && !skip_rest_of_line(reader)) {
-        return kReadFailed;
-    }
-    if (reader.cr_run_open && !settle_cr_run(reader)) {
-        return kReadFailed;
+    if (reader.cr_run_open) {
+        if (const int settled = settle_cr_run(reader); settled != kFilled) {
+            return settled;
+        }
     }
     if (reader.held_crs > 0) {
         // An empty line ended by one of the CRs of a run longer than the buffer.

@@ -1,6 +1,7 @@
 // Physical lines of a text file, read in large blocks and handed out in place.
 #pragma once
 
+#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -23,8 +24,13 @@ namespace zelmor {
 // buffer is handed out once, cut to its first `capacity` bytes, and the rest of it is skipped: memory
 // never grows with line length. Every line handed out is preceded by kPaddingBefore and followed by
 // kPaddingAfter readable bytes, as the scanner needs.
+//
+// When `stop` is given and becomes non-zero (a signal handler sets it), the reader reads no more: the
+// whole lines it holds are still handed out, then kReadStopped. A read that a signal interrupts is no
+// read error: what it brought is kept, and the stop, if the signal was one, is heard at once.
 struct LineReader {
     std::FILE* file;
+    const volatile std::sig_atomic_t* stop;
     char* data;
     std::size_t capacity;
     std::size_t begin;  // first unread byte in data
@@ -43,12 +49,14 @@ struct LineReader {
     bool cr_run_open;     // the last line ended at a CR whose run reaches the end of the bytes read
 };
 
-LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity);
+LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity,
+                            const volatile std::sig_atomic_t* stop = nullptr);
 
 // Statuses of next_line.
 inline constexpr int kLineRead = 0;     // `line` holds the next line, without the LF or lone CR that ended it
 inline constexpr int kNoMoreLines = 1;  // the file is exhausted
 inline constexpr int kReadFailed = 2;   // the file could not be read (this is not the end of it)
+inline constexpr int kReadStopped = 3;  // a stop was asked for: no more is read (the file may go on)
 
 // The next physical line, by the general way: reading more of the file when needed.
 int next_line_slowly(std::string_view& line, bool& cut, LineReader& reader);

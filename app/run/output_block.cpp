@@ -1,10 +1,14 @@
 #include "output_block.hpp"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <climits>
+
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -55,11 +59,62 @@ std::size_t bytes_that_arrived(const OutputBlock& block, std::size_t reported)
                                   static_cast<std::uint64_t>(length) - block.on_file, block.used)));
 }
 
+// Bytes of the block that the system is handed at once (see OutputBlock::largest_write).
+std::size_t largest_write_to(std::FILE* file, std::size_t capacity)
+{
+#ifdef _WIN32
+    static_cast<void>(file);
+    return capacity;
+#else
+    struct stat status {};
+    const bool pipe = fstat(fileno(file), &status) == 0 && S_ISFIFO(status.st_mode);
+    return pipe ? std::min<std::size_t>(PIPE_BUF, capacity) : capacity;
+#endif
+}
+
+// The length of the next write of `data`, `length` bytes of whole lines: all of them when they fit in
+// `largest`, otherwise the whole lines that do (a result line is far shorter than a pipe's unit).
+std::size_t next_write(const char* data, std::size_t length, std::size_t largest)
+{
+    if (length <= largest) {
+        return length;
+    }
+    const std::size_t lines = whole_lines(data, largest);
+    return lines != 0 ? lines : largest;
+}
+
+// Writes the block's bytes, piece by piece; returns how many reached the file, as the writes report it.
+std::size_t write_pieces(const OutputBlock& block)
+{
+    std::size_t written = 0;
+    while (written < block.used) {
+        const std::size_t piece = next_write(block.data + written, block.used - written, block.largest_write);
+        errno = 0;
+        const std::size_t count = std::fwrite(block.data + written, 1, piece, block.file);
+        written += count;
+        if (count == piece) {
+            continue;
+        }
+        // A wait for a pipe's reader cut short by a signal: tried again, unless that signal asked to stop.
+        const bool interrupted = std::ferror(block.file) && errno == EINTR;
+        if (!interrupted || (block.stop != nullptr && *block.stop != 0)) {
+            break;
+        }
+        std::clearerr(block.file);
+    }
+    return written;
+}
+
 }  // namespace
+
+OutputBlock make_output_block(std::FILE* file, char* data, std::size_t capacity, const volatile std::sig_atomic_t* stop)
+{
+    return OutputBlock{file, data, capacity, 0, 0, largest_write_to(file, capacity), stop};
+}
 
 bool flush_block(OutputBlock& block)
 {
-    const std::size_t written = std::fwrite(block.data, 1, block.used, block.file);
+    const std::size_t written = write_pieces(block);
     const bool complete = written == block.used;
     if (complete) {
         block.on_file += written;

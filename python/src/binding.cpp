@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <initializer_list>
 #include <limits>
+#include <memory>
 
 #include <zelmor/projection.hpp>
 
@@ -66,20 +68,31 @@ void in_slices(std::size_t count, Slice convert_slice)
     }
 }
 
-// x, y (metres) and status of each point given by latitude and longitude (degrees); x and y are NaN
-// where the status is not zero.
-py::tuple to_grid(const Coordinates& latitude, const Coordinates& longitude)
+// The number of points of two coordinate arrays and of the result arrays they go to; raises ValueError
+// when their lengths differ.
+std::size_t checked_count(const Coordinates& first, const Coordinates& second, std::initializer_list<py::ssize_t> results)
 {
-    const auto count = static_cast<py::ssize_t>(point_count(latitude, longitude));
-    auto x = results_array<Coordinates>(zelmor_python::new_doubles(count));
-    auto y = results_array<Coordinates>(zelmor_python::new_doubles(count));
-    auto statuses = results_array<Statuses>(zelmor_python::new_ints(count));
+    const std::size_t count = point_count(first, second);
+    for (const py::ssize_t length : results) {
+        if (static_cast<std::size_t>(length) != count) {
+            throw py::value_error("the result arrays must be as long as the coordinate arrays");
+        }
+    }
+    return count;
+}
+
+// Into x, y (metres) and status, each point given by latitude and longitude (degrees); x and y are NaN
+// where the status is not zero.
+void to_grid_into(const Coordinates& latitude, const Coordinates& longitude, Coordinates& x, Coordinates& y,
+                  Statuses& statuses)
+{
+    const std::size_t count = checked_count(latitude, longitude, {x.size(), y.size(), statuses.size()});
     double* const xs = x.mutable_data();
     double* const ys = y.mutable_data();
     int* const status = statuses.mutable_data();
     const double* const latitudes = latitude.data();
     const double* const longitudes = longitude.data();
-    in_slices(static_cast<std::size_t>(count), [&](std::size_t start, std::size_t points) {
+    in_slices(count, [&](std::size_t start, std::size_t points) {
         zelmor::geodetic_to_grid_batch(status + start, xs + start, ys + start, latitudes + start, longitudes + start,
                                        points);
         for (std::size_t i = start; i < start + points; ++i) {
@@ -89,26 +102,57 @@ py::tuple to_grid(const Coordinates& latitude, const Coordinates& longitude)
             }
         }
     });
-    return py::make_tuple(x, y, statuses);
 }
 
-// Latitude and longitude (degrees) of each point given by x and y (metres).
-py::tuple to_geodetic(const Coordinates& x, const Coordinates& y)
+// Into latitude and longitude (degrees), each point given by x and y (metres). The statuses, always 0,
+// are kept a slice at a time.
+void to_geodetic_into(const Coordinates& x, const Coordinates& y, Coordinates& latitude, Coordinates& longitude)
 {
-    const auto count = static_cast<py::ssize_t>(point_count(x, y));
-    auto latitude = results_array<Coordinates>(zelmor_python::new_doubles(count));
-    auto longitude = results_array<Coordinates>(zelmor_python::new_doubles(count));
-    auto statuses = results_array<Statuses>(zelmor_python::new_ints(count));
+    const std::size_t count = checked_count(x, y, {latitude.size(), longitude.size()});
     double* const latitudes = latitude.mutable_data();
     double* const longitudes = longitude.mutable_data();
-    int* const status = statuses.mutable_data();
     const double* const xs = x.data();
     const double* const ys = y.data();
-    in_slices(static_cast<std::size_t>(count), [&](std::size_t start, std::size_t points) {
-        zelmor::grid_to_geodetic_batch(status + start, latitudes + start, longitudes + start, xs + start, ys + start,
+    const auto statuses = std::make_unique<int[]>(std::min(count, kSlicePoints));
+    in_slices(count, [&](std::size_t start, std::size_t points) {
+        zelmor::grid_to_geodetic_batch(statuses.get(), latitudes + start, longitudes + start, xs + start, ys + start,
                                        points);
     });
-    return py::make_tuple(latitude, longitude);
+}
+
+// New result arrays for `count` points: (x, y, status) to the grid, (latitude, longitude) back.
+py::tuple new_grid_results(py::ssize_t count)
+{
+    return py::make_tuple(results_array<Coordinates>(zelmor_python::new_doubles(count)),
+                          results_array<Coordinates>(zelmor_python::new_doubles(count)),
+                          results_array<Statuses>(zelmor_python::new_ints(count)));
+}
+
+py::tuple new_geodetic_results(py::ssize_t count)
+{
+    return py::make_tuple(results_array<Coordinates>(zelmor_python::new_doubles(count)),
+                          results_array<Coordinates>(zelmor_python::new_doubles(count)));
+}
+
+// x, y (metres) and status of each point given by latitude and longitude (degrees), in new arrays.
+py::tuple to_grid(const Coordinates& latitude, const Coordinates& longitude)
+{
+    py::tuple results = new_grid_results(static_cast<py::ssize_t>(point_count(latitude, longitude)));
+    auto x = results[0].cast<Coordinates>();
+    auto y = results[1].cast<Coordinates>();
+    auto statuses = results[2].cast<Statuses>();
+    to_grid_into(latitude, longitude, x, y, statuses);
+    return results;
+}
+
+// Latitude and longitude (degrees) of each point given by x and y (metres), in new arrays.
+py::tuple to_geodetic(const Coordinates& x, const Coordinates& y)
+{
+    py::tuple results = new_geodetic_results(static_cast<py::ssize_t>(point_count(x, y)));
+    auto latitude = results[0].cast<Coordinates>();
+    auto longitude = results[1].cast<Coordinates>();
+    to_geodetic_into(x, y, latitude, longitude);
+    return results;
 }
 
 // The one-point functions themselves, for the tests that hold the batch forms to them.
@@ -145,6 +189,17 @@ PYBIND11_MODULE(_zelmor, module)
                "(x, y, status) of contiguous float64 arrays of latitude and longitude.");
     module.def("to_geodetic", &to_geodetic, py::arg("x"), py::arg("y"),
                "(latitude, longitude) of contiguous float64 arrays of x and y.");
+    // The results are written where they are given, never into a copy: no conversion of them is allowed.
+    module.def("to_grid_into", &to_grid_into, py::arg("latitude"), py::arg("longitude"), py::arg("x").noconvert(),
+               py::arg("y").noconvert(), py::arg("status").noconvert(),
+               "Into contiguous float64 x, y and int32 status, of contiguous float64 arrays of latitude and longitude.");
+    module.def("to_geodetic_into", &to_geodetic_into, py::arg("x"), py::arg("y"), py::arg("latitude").noconvert(),
+               py::arg("longitude").noconvert(),
+               "Into contiguous float64 latitude and longitude, of contiguous float64 arrays of x and y.");
+    module.def("new_grid_results", &new_grid_results, py::arg("count"),
+               "New (x, y, status) arrays for `count` points, as to_grid makes them.");
+    module.def("new_geodetic_results", &new_geodetic_results, py::arg("count"),
+               "New (latitude, longitude) arrays for `count` points, as to_geodetic makes them.");
     module.def("geodetic_to_grid_one", &geodetic_to_grid_one, py::arg("latitude"), py::arg("longitude"),
                "The one-point conversion: (x, y, status), x and y NaN unless the status is 0.");
     module.def("grid_to_geodetic_one", &grid_to_geodetic_one, py::arg("x"), py::arg("y"),

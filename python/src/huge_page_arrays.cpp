@@ -34,7 +34,7 @@ std::size_t rounded_up(std::size_t value, std::size_t unit)
 }
 
 // A block of `size` bytes that starts on a huge page, in a mapping of its own (memory the allocator owns,
-// not the C library's), which the system is asked to back with huge pages. The mapping reaches a huge
+// not the C library's), which the system is asked to back with huge pages when it is large. The mapping reaches a huge
 // page before the block, for the Mapping record and the alignment.
 void* map_block(void*, std::size_t size)
 {
@@ -45,7 +45,10 @@ void* map_block(void*, std::size_t size)
     }
     const auto first = reinterpret_cast<std::uintptr_t>(start);
     auto* block = reinterpret_cast<char*>(rounded_up(first + sizeof(Mapping), kHugePage));
-    madvise(block, length - static_cast<std::size_t>(block - static_cast<char*>(start)), MADV_HUGEPAGE);
+    // Not for a small block (an array resized down): its first touch would take a whole huge page.
+    if (size >= kHugePage) {
+        madvise(block, length - static_cast<std::size_t>(block - static_cast<char*>(start)), MADV_HUGEPAGE);
+    }
     reinterpret_cast<Mapping*>(block)[-1] = Mapping{start, length, size};
     return block;
 }

@@ -18,7 +18,7 @@ before y (easting).
 from __future__ import annotations
 
 import numbers
-from typing import Optional, Tuple, Union
+from typing import Callable, List, NamedTuple, Optional, Tuple, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -95,10 +95,45 @@ def _reals(value: npt.ArrayLike, name: str) -> Tuple[np.ndarray, Optional[np.nda
     return array, None
 
 
-def _convert(conversion, first: npt.ArrayLike, second: npt.ArrayLike, names: Tuple[str, str]):
+class _Conversion(NamedTuple):
+    """One direction of the extension: into new arrays, into given ones, and the new arrays it fills."""
+
+    whole: Callable[..., Tuple[np.ndarray, ...]]
+    into: Callable[..., None]
+    new_results: Callable[[int], Tuple[np.ndarray, ...]]
+
+
+_TO_GRID = _Conversion(_zelmor.to_grid, _zelmor.to_grid_into, _zelmor.new_grid_results)
+_TO_GEODETIC = _Conversion(_zelmor.to_geodetic, _zelmor.to_geodetic_into, _zelmor.new_geodetic_results)
+
+
+def _ready(array: np.ndarray) -> bool:
+    """Whether the extension can read `array` as it is: contiguous, aligned float64, no value repeated
+    by broadcasting."""
+    return array.dtype == np.float64 and array.flags.c_contiguous and array.flags.aligned
+
+
+def _in_slices(conversion: _Conversion, arrays: List[np.ndarray], count: int) -> Tuple[np.ndarray, ...]:
+    """The conversion of broadcast, strided, unaligned or other-typed `arrays`, read a slice at a time as
+    contiguous, aligned float64 (numpy's buffered iteration, in C order), so that no full-size copy of
+    them is ever made: memory is the results', and Ctrl-C is heard after each slice."""
+    results = conversion.new_results(count)
+    slices = np.nditer(arrays, flags=["external_loop", "buffered", "zerosize_ok"],
+                       op_flags=[["readonly", "contig", "aligned"]] * 2, op_dtypes=[np.float64] * 2, casting="unsafe",
+                       buffersize=_zelmor.SLICE_POINTS, order="C")
+    at = 0
+    for first, second in slices:
+        end = at + len(first)
+        conversion.into(first, second, *(result[at:end] for result in results))
+        at = end
+    return results
+
+
+def _convert(conversion: _Conversion, first: npt.ArrayLike, second: npt.ArrayLike, names: Tuple[str, str]):
     """The results of the extension's `conversion` of the two coordinates, paired by position and
     broadcast together: in their broadcast shape (numpy scalars when that is a scalar's), masked where
-    either coordinate is."""
+    either coordinate is. Arrays the extension reads as they are go to it whole, and so do small ones;
+    any other (broadcast, strided, of another dtype) a slice at a time."""
     (first_array, first_mask), (second_array, second_mask) = _reals(first, names[0]), _reals(second, names[1])
     try:
         broadcast = np.broadcast_arrays(first_array, second_array)
@@ -107,9 +142,13 @@ def _convert(conversion, first: npt.ArrayLike, second: npt.ArrayLike, names: Tup
             f"{names[0]} and {names[1]} cannot be broadcast together: shapes {first_array.shape} and {second_array.shape}"
         ) from None
     shape = broadcast[0].shape
-    # Contiguous and aligned, as the C++ code reads doubles.
-    flat = [np.require(array, np.float64, ["C_CONTIGUOUS", "ALIGNED"]).reshape(-1) for array in broadcast]
-    results = conversion(*flat)
+    count = int(np.prod(shape))
+    if all(_ready(array) for array in broadcast) or count <= _zelmor.SLICE_POINTS:
+        # Contiguous and aligned, as the C++ code reads doubles: as they are, or copied when that is small.
+        flat = [np.require(array, np.float64, ["C_CONTIGUOUS", "ALIGNED"]).reshape(-1) for array in broadcast]
+        results = conversion.whole(*flat)
+    else:
+        results = _in_slices(conversion, broadcast, count)
     for result in results:
         result.shape = shape  # in place, so that each result keeps its own memory (a reshape is a view)
     if first_mask is not None or second_mask is not None:
@@ -154,7 +193,7 @@ def to_grid(latitude: npt.ArrayLike, longitude: npt.ArrayLike) -> Tuple[Floats, 
     KeyboardInterrupt
         Ctrl-C during the call, which stops it within a fraction of a second.
     """
-    return _convert(_zelmor.to_grid, latitude, longitude, ("latitude", "longitude"))
+    return _convert(_TO_GRID, latitude, longitude, ("latitude", "longitude"))
 
 
 def to_geodetic(x: npt.ArrayLike, y: npt.ArrayLike) -> Tuple[Floats, Floats]:
@@ -187,4 +226,4 @@ def to_geodetic(x: npt.ArrayLike, y: npt.ArrayLike) -> Tuple[Floats, Floats]:
     KeyboardInterrupt
         Ctrl-C during the call, which stops it within a fraction of a second.
     """
-    return _convert(_zelmor.to_geodetic, x, y, ("x", "y"))
+    return _convert(_TO_GEODETIC, x, y, ("x", "y"))

@@ -37,6 +37,64 @@ def start_browser(page: Path, downloads: Path):
     return driver
 
 
+# Put into a page before its own scripts run: its clock (setTimeout, clearTimeout) moves on only when the
+# test says (window.__advanceClock(ms)), and its workers' word that they are ready is counted
+# (window.__readyWorkers) and, while window.__holdWorkers is set, held back until
+# window.__releaseWorkers(), so that the test decides when a worker has started.
+CONTROLS = """
+(() => {
+  let now = 0;
+  let next = 1;
+  const timers = new Map();
+  window.setTimeout = (callback, delay = 0, ...args) => {
+    timers.set(next, { callback, due: now + delay, args });
+    return next++;
+  };
+  window.clearTimeout = (id) => timers.delete(id);
+  window.__advanceClock = (ms) => {
+    now += ms;
+    for (const [id, timer] of [...timers].sort((a, b) => a[1].due - b[1].due)) {
+      if (timer.due <= now && timers.delete(id)) {
+        timer.callback(...timer.args);
+      }
+    }
+  };
+  const held = [];
+  window.__readyWorkers = 0;
+  window.__holdWorkers = HOLD;
+  window.__releaseWorkers = () => {
+    window.__holdWorkers = false;
+    held.splice(0).forEach((deliver) => deliver());
+  };
+  window.Worker = class extends window.Worker {
+    set onmessage(handler) {
+      super.onmessage = (event) => {
+        if (event.data && event.data.kind === "ready") {
+          window.__readyWorkers++;
+          if (window.__holdWorkers) {
+            held.push(() => handler(event));
+            return;
+          }
+        }
+        handler(event);
+      };
+    }
+    get onmessage() {
+      return super.onmessage;
+    }
+  };
+})();
+"""
+
+
+def open_controlled(driver, address, hold=False):
+    """Opens the page at `address` with CONTROLS in it, the workers held from the start when `hold`."""
+    script = CONTROLS.replace("HOLD", "true" if hold else "false")
+    added = driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": script})
+    driver.get(address)
+    driver.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument", {"identifier": added["identifier"]})
+
+
 def seen(driver):
     """What the page shows of a run: its state, status line and progress."""
     return driver.execute_script(

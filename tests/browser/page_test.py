@@ -4,7 +4,9 @@ than the worker's 32 MiB read-ahead window, and more than the megabyte of messag
 to the native program on the same files: the same console text and exit status, and the same wyniki.txt but
 for lines whose exact value lies next to a rounding boundary (the browser's math library is not glibc's).
 Then what a user does to it: a second file during a run, a file that changes on disk while it converts, the
-same file chosen again after an edit, and a browser that refuses the program. Takes the README's screenshot.
+same file chosen again after an edit, a browser that refuses the program, and, by a clock and workers' start
+that the test controls, a file chosen long after the page opened, a second run after a finished one, files
+chosen while the worker starts, and a worker that never answers. Takes the README's screenshot.
 
     ZELMOR_PAGE=build-web/zelmor.html ZELMOR_PROGRAM=build/zelmor PYTHONPATH=build/python \\
         python3 -m pytest tests/browser   [ZELMOR_SCREENSHOT=docs/zelmor-page.png to keep the screenshot]
@@ -24,7 +26,8 @@ import pytest
 from selenium.webdriver.common.by import By
 
 import zelmor
-from browser_page import choose, mixed_lines, run_page, save_both, seen, start_browser, wait_for, wait_for_end
+from browser_page import (choose, mixed_lines, open_controlled, run_page, save_both, seen, start_browser, wait_for,
+                          wait_for_end)
 
 ROOT = Path(__file__).resolve().parents[2]
 PAGE = Path(os.environ.get("ZELMOR_PAGE", ROOT / "build-web" / "zelmor.html")).resolve()
@@ -90,12 +93,24 @@ def text_of(driver, element):
     return driver.find_element(By.ID, element).text
 
 
-@pytest.mark.parametrize("name", ["example", "example from a web server", "1.6 million mixed lines"])
+def saved_again(driver, downloads):
+    """Saves wyniki.txt a second time, the first one taken away, and returns it."""
+    saved = downloads / "wyniki.txt"
+    saved.unlink()
+    driver.find_element(By.ID, "save").click()
+    wait_for(driver, lambda: saved.exists() and not list(downloads.glob("*.crdownload")), 60,
+             "wyniki.txt saved a second time")
+    return saved.read_bytes()
+
+
+@pytest.mark.parametrize("name", ["example", "example from a web server", "an empty file, in English",
+                                  "1.6 million mixed lines"])
 def test_the_page_runs_the_program(browser, served_page, large_file, tmp_path, name):
-    path = large_file if name == "1.6 million mixed lines" else EXAMPLE
-    driver, _ = browser
+    path = {"1.6 million mixed lines": large_file, "an empty file, in English": tmp_path / "pusty.txt"}.get(name, EXAMPLE)
+    path.touch()
+    driver, downloads = browser
     driver.get(served_page if name == "example from a web server" else PAGE.as_uri())
-    if name == "example":
+    if name in ("example", "an empty file, in English"):
         driver.find_element(By.ID, "language").click()  # this run in English: the page's own words only
         assert driver.execute_script("return document.documentElement.lang") == "en"
     console, status, results, seconds, progress = run_page(*browser, path)
@@ -106,6 +121,7 @@ def test_the_page_runs_the_program(browser, served_page, large_file, tmp_path, n
     if name == "example":
         assert re.fullmatch(r"Done in \d+\.\d\d s: 12 lines read, 7 converted, 5 rejected\.", text_of(driver, "status"))
         assert text_of(driver, "console") == console.decode().rstrip("\n")
+        assert saved_again(driver, downloads) == results  # the same file, however often it is saved
         driver.find_element(By.ID, "language").click()
         assert driver.execute_script("return document.documentElement.lang") == "pl"
         assert re.fullmatch(r"Gotowe w \d+,\d\d s: wczytano 12 wierszy, przeliczono 7, odrzucono 5\.",
@@ -113,6 +129,8 @@ def test_the_page_runs_the_program(browser, served_page, large_file, tmp_path, n
         driver.save_screenshot(str(tmp_path / "zelmor-page.png"))
         if os.environ.get("ZELMOR_SCREENSHOT"):
             driver.save_screenshot(os.environ["ZELMOR_SCREENSHOT"])
+    elif name == "an empty file, in English":
+        assert re.fullmatch(r"Done in \d+\.\d\d s: 0 lines read, 0 converted, 0 rejected\.", text_of(driver, "status"))
     elif name == "1.6 million mixed lines":
         assert differing <= 30
         assert any(0 < value < 1 for value in progress), "the progress bar never moved during the run"
@@ -121,6 +139,10 @@ def test_the_page_runs_the_program(browser, served_page, large_file, tmp_path, n
         note = "… (to pierwszy megabajt komunikatów".encode()
         cut = shown.index(note)
         assert SHOWN_BYTES - 100 < cut <= SHOWN_BYTES and console.startswith(shown[:cut]) and shown[cut - 1:cut] == b"\n"
+        driver.find_element(By.ID, "language").click()  # the note, in the language chosen afterwards
+        english = driver.execute_script("return document.getElementById('console').textContent")
+        driver.find_element(By.ID, "language").click()
+        assert english.encode()[:cut] == shown[:cut] and english.endswith("“Save the messages” saves them all)")
         read, converted = int(re.search(rb"Wczytano (\d+) wierszy", console).group(1)), results.count(b"\n")
         polish = [format(count, ",").replace(",", " ") for count in (read, converted, read - converted)]
         said = "wczytano {} wierszy, przeliczono {}, odrzucono {}.".format(*polish)
@@ -187,3 +209,62 @@ def test_a_browser_that_refuses_the_program_hears_it_in_the_pages_words(browser,
         choose(driver, EXAMPLE)
         wait_for(driver, lambda: seen(driver)[0] == "failed", 10, "word that the program cannot start")
         assert text_of(driver, "status").startswith("Program nie mógł się uruchomić w tej przeglądarce.")
+        assert re.fullmatch(r"Przeglądarka podała: \S.*", text_of(driver, "status-detail"))  # and the browser's reason
+
+
+def expect_native(driver, downloads, path, tmp_path):
+    """Saves both files of the run that has ended and holds them, and its exit status, to the native program's."""
+    console, results = save_both(driver, downloads)
+    native_console, native_status, native_results, _ = run_native(path, tmp_path)
+    assert (console, results) == (native_console, native_results)
+    assert driver.find_element(By.TAG_NAME, "body").get_attribute("data-exit-status") == str(native_status)
+
+
+def test_a_file_chosen_long_after_the_page_opened_and_another_after_that_run(browser, tmp_path):
+    driver, downloads = browser
+    open_controlled(driver, PAGE.as_uri())
+    wait_for(driver, lambda: driver.execute_script("return window.__readyWorkers") >= 1, 20, "a worker ready")
+    driver.execute_script("window.__holdWorkers = true; window.__advanceClock(25000)")  # 25 s after the page opened
+    choose(driver, EXAMPLE)
+    wait_for_end(driver, 20)
+    expect_native(driver, downloads, EXAMPLE, tmp_path)
+    # The next file, while its worker is held at its start: a run of its own, not the last one stopped,
+    # its progress from nothing, nothing to save yet.
+    second = tmp_path / "punkty.txt"
+    second.write_bytes(b"P 0 0\nW 52 21\nw 1 2\n")
+    choose(driver, second)
+    assert seen(driver) == ["running", "Przeliczanie…", 0]
+    assert not any(driver.find_element(By.ID, button).is_enabled() for button in ("save", "save-console"))
+    driver.execute_script("window.__releaseWorkers()")
+    wait_for_end(driver, 20)
+    expect_native(driver, downloads, second, tmp_path)
+
+
+def test_files_chosen_while_the_worker_starts_give_the_last_ones_results(browser, tmp_path):
+    driver, downloads = browser
+    open_controlled(driver, PAGE.as_uri(), hold=True)
+    last = tmp_path / "punkty.txt"
+    last.write_bytes(b"P 0 0\nX 1\n")
+    choose(driver, EXAMPLE)
+    choose(driver, last)
+    wait_for(driver, lambda: driver.execute_script("return window.__readyWorkers") >= 1, 20, "a worker ready")
+    driver.execute_script("window.__releaseWorkers()")
+    wait_for_end(driver, 20)
+    expect_native(driver, downloads, last, tmp_path)
+
+
+def test_a_worker_that_never_answers_is_given_up_at_the_deadline(browser, tmp_path):
+    driver, _ = browser
+    silent = tmp_path / "zelmor.html"
+    page = PAGE.read_text(encoding="utf-8")
+    ready = 'postMessage({ kind: "ready" });'
+    assert ready in page
+    silent.write_text(page.replace(ready, "", 1), encoding="utf-8")
+    open_controlled(driver, silent.as_uri())
+    choose(driver, EXAMPLE)
+    driver.execute_script("window.__advanceClock(19000)")
+    assert seen(driver)[0] == "running"
+    driver.execute_script("window.__advanceClock(2000)")
+    assert seen(driver)[0] == "failed"
+    assert text_of(driver, "status").startswith("Program nie mógł się uruchomić w tej przeglądarce.")
+    assert text_of(driver, "status-detail") == "Przeglądarka podała: no answer in 20 s"

@@ -295,7 +295,7 @@ TEST(Faults, TenMillionEmptyLinesEachGetTheirMessage)
         pending.erase(0, start);
     };
     const ProgramRun run = run_program(scratch.path, options);
-    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_EQ(run.exit_status, 0) << "standard error: " << run.errors;
     EXPECT_TRUE(in_order);
     EXPECT_EQ(next, kLines + 1);
     EXPECT_EQ(tail + pending, summary(kLines));

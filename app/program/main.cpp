@@ -39,7 +39,7 @@ int convert_files(std::FILE* input, std::FILE* results)
     std::fclose(input);
     if (status == kRunStopped) {
         std::fflush(stdout);
-        end_by_signal(stop_signal());
+        end_by_signal(stop_signal().load());
     }
     if (status == kRunReadFailed) {
         print_text(stdout, kInputNotRead);
@@ -80,9 +80,9 @@ bool console_is_a_data_file()
 // that no one has opened at its other end): the open failed for it, and no file is the worse.
 void end_if_stopped()
 {
-    if (stop_signal() != 0) {
+    if (stop_asked(&stop_signal())) {
         std::fflush(stdout);
-        end_by_signal(stop_signal());
+        end_by_signal(stop_signal().load());
     }
 }
 

@@ -22,11 +22,11 @@ namespace zelmor {
 namespace {
 
 // The signal that asked the program to stop, or 0: written by the handlers, read by the run.
-volatile std::sig_atomic_t requested_stop = 0;
+StopFlag requested_stop{0};
 
 }  // namespace
 
-const volatile std::sig_atomic_t& stop_signal()
+const StopFlag& stop_signal()
 {
     return requested_stop;
 }

@@ -1,8 +1,9 @@
 // Protections of the run against the state the process was started in.
 #pragma once
 
-#include <csignal>
 #include <cstdio>
+
+#include "stop_flag.hpp"
 
 namespace zelmor {
 
@@ -19,7 +20,7 @@ bool prepare_process();
 
 // The signal that asked the program to stop, once one has come, or 0. The run looks at it before each
 // read.
-const volatile std::sig_atomic_t& stop_signal();
+const StopFlag& stop_signal();
 
 // Ends the process as the stop signal `signal` asks, without flushing a stream: on Linux by that signal
 // itself, so that whoever started the run (a shell, a script) sees it; on Windows with the exit status

@@ -202,19 +202,18 @@ Coordinates run_points;
 }  // namespace
 
 int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* results, std::FILE* console,
-                   const volatile std::sig_atomic_t* stop)
+                   const StopFlag* stop)
 {
     Batch& batch = run_batch;
     LineReader reader = make_line_reader(input, run_input + kPaddingBefore, kInputBlockSize, stop);
     OutputBlock block = make_output_block(results, run_output, kOutputBlockSize, stop);
-    const auto stop_asked = [stop] { return stop != nullptr && *stop != 0; };
 
     lines_read = 0;
     int read = kLineRead;
     while (read == kLineRead) {
         // A console that a stop found waiting (a pipe that no one reads) takes no more messages: the
         // lines still in hand are left, rather than waiting on it for each batch of them.
-        if (stop_asked() && std::ferror(console)) {
+        if (stop_asked(stop) && std::ferror(console)) {
             read = kReadStopped;
             break;
         }
@@ -222,13 +221,13 @@ int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* resul
         convert_batch(batch, run_points);
         if (!write_batch(block, lines_read, console, batch)) {
             // A write that a stop cut short (to a pipe that no one reads) is that stop.
-            return stop_asked() ? kRunStopped : kRunWriteFailed;
+            return stop_asked(stop) ? kRunStopped : kRunWriteFailed;
         }
     }
     // A stop that came while the last lines were handled still ends the run as stopped, so that whoever
     // sent it can tell; the lines read before it are handled either way.
     int status = kRunComplete;
-    if (read == kReadStopped || stop_asked()) {
+    if (read == kReadStopped || stop_asked(stop)) {
         status = kRunStopped;
     } else if (read == kReadFailed) {
         status = kRunReadFailed;

@@ -1,10 +1,11 @@
 // The conversion of a whole input stream, line by line, into result lines and messages.
 #pragma once
 
-#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+
+#include "stop_flag.hpp"
 
 namespace zelmor {
 
@@ -28,6 +29,6 @@ inline constexpr int kRunStopped = 3;      // a stop was asked for; the lines re
 // lines it has read are handled and their results written whole, and it returns kRunStopped, also when
 // the stop came as the input ended. One run at a time: its buffers are shared.
 int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* results, std::FILE* console,
-                   const volatile std::sig_atomic_t* stop = nullptr);
+                   const StopFlag* stop = nullptr);
 
 }  // namespace zelmor

@@ -60,15 +60,10 @@ std::size_t find_lone_cr(const char* data, std::size_t from, std::size_t end)
 // (kReadFailed, kReadStopped).
 constexpr int kFilled = kLineRead;
 
-bool stop_asked(const LineReader& reader)
-{
-    return reader.stop != nullptr && *reader.stop != 0;
-}
-
 // Reads more bytes after `end`: kFilled, kReadFailed or kReadStopped.
 int fill(LineReader& reader)
 {
-    if (stop_asked(reader)) {
+    if (stop_asked(reader.stop)) {
         return kReadStopped;
     }
     errno = 0;
@@ -227,7 +222,7 @@ int read_line(std::string_view& line, bool& cut, LineReader& reader)
 }  // namespace
 
 LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity,
-                            const volatile std::sig_atomic_t* stop)
+                            const StopFlag* stop)
 {
     std::memset(data - kPaddingBefore, 0, kPaddingBefore + kPaddingAfter);
     return LineReader{file, stop, data, capacity, 0, 0, 0, 0, false, false, true, false};

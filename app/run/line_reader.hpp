@@ -1,7 +1,6 @@
 // Physical lines of a text file, read in large blocks and handed out in place.
 #pragma once
 
-#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +8,7 @@
 #include <string_view>
 
 #include "line_paddings.hpp"
+#include "stop_flag.hpp"
 
 namespace zelmor {
 
@@ -30,7 +30,7 @@ namespace zelmor {
 // read error: what it brought is kept, and the stop, if the signal was one, is heard at once.
 struct LineReader {
     std::FILE* file;
-    const volatile std::sig_atomic_t* stop;
+    const StopFlag* stop;
     char* data;
     std::size_t capacity;
     std::size_t begin;  // first unread byte in data
@@ -50,7 +50,7 @@ struct LineReader {
 };
 
 LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity,
-                            const volatile std::sig_atomic_t* stop = nullptr);
+                            const StopFlag* stop = nullptr);
 
 // Statuses of next_line.
 inline constexpr int kLineRead = 0;     // `line` holds the next line, without the LF or lone CR that ended it

@@ -97,7 +97,7 @@ std::size_t write_pieces(const OutputBlock& block)
         }
         // A wait for a pipe's reader cut short by a signal: tried again, unless that signal asked to stop.
         const bool interrupted = std::ferror(block.file) && errno == EINTR;
-        if (!interrupted || (block.stop != nullptr && *block.stop != 0)) {
+        if (!interrupted || stop_asked(block.stop)) {
             break;
         }
         std::clearerr(block.file);
@@ -107,7 +107,7 @@ std::size_t write_pieces(const OutputBlock& block)
 
 }  // namespace
 
-OutputBlock make_output_block(std::FILE* file, char* data, std::size_t capacity, const volatile std::sig_atomic_t* stop)
+OutputBlock make_output_block(std::FILE* file, char* data, std::size_t capacity, const StopFlag* stop)
 {
     return OutputBlock{file, data, capacity, 0, 0, largest_write_to(file, capacity), stop};
 }

@@ -1,10 +1,11 @@
 // Result lines gathered in a large block and written to their file in one piece.
 #pragma once
 
-#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+
+#include "stop_flag.hpp"
 
 namespace zelmor {
 
@@ -18,12 +19,12 @@ struct OutputBlock {
     // whole lines within the size that a pipe takes whole or not at all, so that a write cut short
     // leaves no line in it cut.
     std::size_t largest_write;
-    const volatile std::sig_atomic_t* stop;  // a stop asked for (see flush_block), or nullptr
+    const StopFlag* stop;  // a stop asked for (see flush_block), or nullptr
 };
 
 // A block of `capacity` bytes at `data` for the results going to `file`.
 OutputBlock make_output_block(std::FILE* file, char* data, std::size_t capacity,
-                              const volatile std::sig_atomic_t* stop = nullptr);
+                              const StopFlag* stop = nullptr);
 
 // Writes the gathered bytes (whole lines) to the file and empties the block. Returns false when the
 // write failed (disk full, a file size limit, an I/O error); the file then ends at the last whole line

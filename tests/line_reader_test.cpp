@@ -28,7 +28,7 @@ std::FILE* file_holding(const std::string& content)
     return file;
 }
 
-std::vector<Line> read_all(const std::string& content, std::size_t capacity, int& final_status)
+std::vector<Line> read_all(const std::string& content, std::size_t capacity, zelmor::ReadStatus& final_status)
 {
     std::FILE* file = file_holding(content);
     std::vector<char> buffer(zelmor::kPaddingBefore + capacity + zelmor::kPaddingAfter);
@@ -36,7 +36,7 @@ std::vector<Line> read_all(const std::string& content, std::size_t capacity, int
     std::vector<Line> lines;
     std::string_view line;
     bool cut = false;
-    while ((final_status = zelmor::next_line(line, cut, reader)) == zelmor::kLineRead) {
+    while ((final_status = zelmor::next_line(line, cut, reader)) == zelmor::ReadStatus::kLineRead) {
         lines.push_back({std::string(line), cut});
     }
     std::fclose(file);
@@ -72,7 +72,7 @@ TEST(LineReader, PhysicalLinesThroughBuffersFromThreeBytesUp)
             for (const std::string_view line : zelmor_test::rule_lines(content)) {
                 expected.push_back({std::string(line.substr(0, capacity)), line.size() >= capacity});
             }
-            int status = -1;
+            zelmor::ReadStatus status{};
             std::vector<Line> lines = read_all(content, capacity, status);
             for (Line& line : lines) {
                 while (!line.cut && line.text.ends_with('\r')) {
@@ -80,7 +80,7 @@ TEST(LineReader, PhysicalLinesThroughBuffersFromThreeBytesUp)
                 }
             }
             EXPECT_EQ(lines, expected) << '"' << content << "\" through " << capacity;
-            EXPECT_EQ(status, zelmor::kNoMoreLines);
+            EXPECT_EQ(status, zelmor::ReadStatus::kNoMoreLines);
         }
     }
 }
@@ -91,7 +91,7 @@ TEST(LineReader, EveryLineLengthAroundTheBufferSize)
     for (const std::size_t capacity : capacities) {
         for (std::size_t length = 0; length < capacity + 24; ++length) {
             const std::string line(length, 'x');
-            int status = -1;
+            zelmor::ReadStatus status{};
             const auto lines = read_all(line + "\n" + line + "\nend", capacity, status);
             ASSERT_EQ(lines.size(), 3u) << length;
             EXPECT_EQ(lines[0].text, line.substr(0, capacity));
@@ -112,7 +112,7 @@ TEST(LineReader, AFileThatCannotBeReadIsAnErrorNotTheEnd)
     zelmor::LineReader reader = zelmor::make_line_reader(directory, buffer + zelmor::kPaddingBefore, 64);
     std::string_view line;
     bool cut = false;
-    EXPECT_EQ(zelmor::next_line(line, cut, reader), zelmor::kReadFailed);
+    EXPECT_EQ(zelmor::next_line(line, cut, reader), zelmor::ReadStatus::kReadFailed);
     std::fclose(directory);
 }
 

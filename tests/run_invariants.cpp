@@ -170,8 +170,8 @@ InMemoryRun run_in_memory(std::string_view input)
 std::string broken_rule(std::string_view input, const InMemoryRun& run)
 {
     const std::uint64_t lines = physical_lines(input);
-    if (run.status != zelmor::kRunComplete) {
-        return "the run did not complete: status " + std::to_string(run.status);
+    if (run.status != zelmor::RunStatus::kComplete) {
+        return "the run did not complete: status " + std::to_string(static_cast<int>(run.status));
     }
     if (run.lines_read != lines) {
         return "counted " + std::to_string(run.lines_read) + " lines of " + std::to_string(lines);

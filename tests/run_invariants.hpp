@@ -7,11 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "batch_run.hpp"
+
 namespace zelmor_test {
 
 // What a run over an in-memory input left.
 struct InMemoryRun {
-    int status = -1;              // what convert_stream returned
+    zelmor::RunStatus status{};   // what convert_stream returned
     std::uint64_t lines_read = 0;
     std::string results;          // bytes written to the results file
     std::string console;          // bytes written to the console

@@ -62,19 +62,19 @@ void print_argument(std::FILE* stream, std::string_view argument)
 
 }  // namespace
 
-int answer_command_line(int argc, const char* const* argv, std::FILE* refusals)
+Asked answer_command_line(int argc, const char* const* argv, std::FILE* refusals)
 {
     if (argc < 2) {
-        return kRunRequested;
+        return Asked::kRun;
     }
     const std::string_view first = argv[1];
     if (argc == 2 && asks_for_help(first)) {
         print_text(stdout, kUsage);
-        return kQuestionAnswered;
+        return Asked::kQuestionAnswered;
     }
     if (argc == 2 && first == "--version") {
         print_text(stdout, kVersion);
-        return kQuestionAnswered;
+        return Asked::kQuestionAnswered;
     }
     // The first argument that is not a question asked alone.
     const bool first_is_question = asks_for_help(first) || first == "--version";
@@ -83,7 +83,7 @@ int answer_command_line(int argc, const char* const* argv, std::FILE* refusals)
         print_argument(refusals, first_is_question ? std::string_view(argv[2]) : first);
         print_text(refusals, kArgumentNotTakenEnd);
     }
-    return kArgumentRefused;
+    return Asked::kArgumentRefused;
 }
 
 }  // namespace zelmor

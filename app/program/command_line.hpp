@@ -6,15 +6,17 @@
 namespace zelmor {
 
 // What a command line asks for.
-inline constexpr int kRunRequested = 0;    // no arguments: convert "dane.txt"
-inline constexpr int kQuestionAnswered = 1;  // --help or --version, answered on standard output
-inline constexpr int kArgumentRefused = 2;   // anything else, refused on standard error
+enum class Asked {
+    kRun,               // no arguments: convert "dane.txt"
+    kQuestionAnswered,  // --help or --version, answered on standard output
+    kArgumentRefused,   // anything else, refused on standard error
+};
 
 // Answers `--help` (or `-h`, and `/?` on Windows) with the program's usage and `--version` with its
 // version, on standard output. Any other command line with arguments is refused with one line on
 // `refusals` (standard error; nullptr to say nothing) that names the argument, its control characters
 // written as escapes (a newline as \n), and says where the points are read from. Prints nothing for a
 // command line without arguments. Touches no file either way.
-int answer_command_line(int argc, const char* const* argv, std::FILE* refusals);
+Asked answer_command_line(int argc, const char* const* argv, std::FILE* refusals);
 
 }  // namespace zelmor

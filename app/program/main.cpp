@@ -32,20 +32,20 @@ int finish(int status, bool console_open)
 int convert_files(std::FILE* input, std::FILE* results)
 {
     std::uint64_t lines_read = 0;
-    int status = convert_stream(lines_read, input, results, stdout, &stop_signal());
-    if (std::fclose(results) != 0 && status == kRunComplete) {
-        status = kRunWriteFailed;
+    RunStatus status = convert_stream(lines_read, input, results, stdout, &stop_signal());
+    if (std::fclose(results) != 0 && status == RunStatus::kComplete) {
+        status = RunStatus::kWriteFailed;
     }
     std::fclose(input);
-    if (status == kRunStopped) {
+    if (status == RunStatus::kStopped) {
         std::fflush(stdout);
         end_by_signal(stop_signal().load());
     }
-    if (status == kRunReadFailed) {
+    if (status == RunStatus::kReadFailed) {
         print_text(stdout, kInputNotRead);
         return kExitFailure;
     }
-    if (status == kRunWriteFailed) {
+    if (status == RunStatus::kWriteFailed) {
         print_text(stdout, kOutputNotWritten);
         return kExitFailure;
     }
@@ -96,9 +96,9 @@ int main(int argc, char** argv)
         return kExitFailure;
     }
     // A refusal goes to standard error, but not where that is one of the files.
-    const int asked = answer_command_line(argc, argv, is_a_data_file(stderr) ? nullptr : stderr);
-    if (asked != kRunRequested) {
-        return finish(asked == kQuestionAnswered ? kExitSuccess : kExitFailure, console_open);
+    const Asked asked = answer_command_line(argc, argv, is_a_data_file(stderr) ? nullptr : stderr);
+    if (asked != Asked::kRun) {
+        return finish(asked == Asked::kQuestionAnswered ? kExitSuccess : kExitFailure, console_open);
     }
     static char console_buffer[kConsoleBufferSize];
     std::setvbuf(stdout, console_buffer, _IOFBF, sizeof console_buffer);

@@ -73,15 +73,15 @@ struct Batch {
 // Scans up to kBatchLines lines from `reader` into `batch`; returns the status of the last read. The
 // counts are kept in locals while the lines are scanned: stores of the scanned bytes could otherwise
 // alias them, and each would be reloaded from memory for every line.
-int scan_batch(Batch& batch, LineReader& reader)
+ReadStatus scan_batch(Batch& batch, LineReader& reader)
 {
     std::size_t count = 0;
     std::size_t geodetic_count = 0;
     std::size_t grid_count = 0;
-    int read = kLineRead;
+    ReadStatus read = ReadStatus::kLineRead;
     std::string_view line;
     bool cut = false;
-    while (count < kBatchLines && (read = next_line(line, cut, reader)) == kLineRead) {
+    while (count < kBatchLines && (read = next_line(line, cut, reader)) == ReadStatus::kLineRead) {
         const auto index = static_cast<std::uint32_t>(count++);
         LineResult& result = batch.lines[index];
         scan_into(result, line, cut);
@@ -201,7 +201,7 @@ Coordinates run_points;
 
 }  // namespace
 
-int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* results, std::FILE* console,
+RunStatus convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* results, std::FILE* console,
                    const StopFlag* stop)
 {
     Batch& batch = run_batch;
@@ -209,32 +209,32 @@ int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* resul
     OutputBlock block = make_output_block(results, run_output, kOutputBlockSize, stop);
 
     lines_read = 0;
-    int read = kLineRead;
-    while (read == kLineRead) {
+    ReadStatus read = ReadStatus::kLineRead;
+    while (read == ReadStatus::kLineRead) {
         // A console that a stop found waiting (a pipe that no one reads) takes no more messages: the
         // lines still in hand are left, rather than waiting on it for each batch of them.
         if (stop_asked(stop) && std::ferror(console)) {
-            read = kReadStopped;
+            read = ReadStatus::kStopped;
             break;
         }
         read = scan_batch(batch, reader);
         convert_batch(batch, run_points);
         if (!write_batch(block, lines_read, console, batch)) {
             // A write that a stop cut short (to a pipe that no one reads) is that stop.
-            return stop_asked(stop) ? kRunStopped : kRunWriteFailed;
+            return stop_asked(stop) ? RunStatus::kStopped : RunStatus::kWriteFailed;
         }
     }
     // A stop that came while the last lines were handled still ends the run as stopped, so that whoever
     // sent it can tell; the lines read before it are handled either way.
-    int status = kRunComplete;
-    if (read == kReadStopped || stop_asked(stop)) {
-        status = kRunStopped;
-    } else if (read == kReadFailed) {
-        status = kRunReadFailed;
+    RunStatus status = RunStatus::kComplete;
+    if (read == ReadStatus::kStopped || stop_asked(stop)) {
+        status = RunStatus::kStopped;
+    } else if (read == ReadStatus::kReadFailed) {
+        status = RunStatus::kReadFailed;
     }
     // What was converted before a stop or a read failure is kept, so it is written out too.
-    if ((!flush_block(block) || std::fflush(results) != 0) && status == kRunComplete) {
-        status = kRunWriteFailed;
+    if ((!flush_block(block) || std::fflush(results) != 0) && status == RunStatus::kComplete) {
+        status = RunStatus::kWriteFailed;
     }
     return status;
 }

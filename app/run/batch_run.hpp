@@ -16,19 +16,21 @@ namespace zelmor {
 inline constexpr std::size_t kInputBlockSize = std::size_t{1} << 17;
 
 // Statuses of convert_stream.
-inline constexpr int kRunComplete = 0;     // every line was read and handled
-inline constexpr int kRunReadFailed = 1;   // reading the input failed; the lines before were handled
-inline constexpr int kRunWriteFailed = 2;  // writing a result failed; the run stopped there
-inline constexpr int kRunStopped = 3;      // a stop was asked for; the lines read before were handled
+enum class RunStatus {
+    kComplete,     // every line was read and handled
+    kReadFailed,   // reading the input failed; the lines before were handled
+    kWriteFailed,  // writing a result failed; the run stopped there
+    kStopped,      // a stop was asked for; the lines read before were handled
+};
 
 // Reads every physical line of `input`, converts each point with a "W" or "P" tag to the other system,
 // writes one result line per converted point to `results` (handed to the file, not closed) and prints a
 // message naming the line on `console` for every line that does not convert. `lines_read` is the number
 // of physical lines handled, also when the run stops early. The banner and summary are not printed here.
 // When `stop` is given and becomes non-zero (a signal handler sets it), the run reads no more: the whole
-// lines it has read are handled and their results written whole, and it returns kRunStopped, also when
+// lines it has read are handled and their results written whole, and it returns kStopped, also when
 // the stop came as the input ended. One run at a time: its buffers are shared.
-int convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* results, std::FILE* console,
+RunStatus convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* results, std::FILE* console,
                    const StopFlag* stop = nullptr);
 
 }  // namespace zelmor

@@ -57,14 +57,14 @@ std::size_t find_lone_cr(const char* data, std::size_t from, std::size_t end)
 }
 
 // The outcome of the helpers below that read: kFilled to go on, or the status for next_line to return
-// (kReadFailed, kReadStopped).
-constexpr int kFilled = kLineRead;
+// (kReadFailed, kStopped).
+constexpr ReadStatus kFilled = ReadStatus::kLineRead;
 
-// Reads more bytes after `end`: kFilled, kReadFailed or kReadStopped.
-int fill(LineReader& reader)
+// Reads more bytes after `end`: kFilled, kReadFailed or kStopped.
+ReadStatus fill(LineReader& reader)
 {
     if (stop_asked(reader.stop)) {
-        return kReadStopped;
+        return ReadStatus::kStopped;
     }
     errno = 0;
     const std::size_t count = std::fread(reader.data + reader.end, 1, reader.capacity - reader.end, reader.file);
@@ -77,7 +77,7 @@ int fill(LineReader& reader)
         // A wait cut short by a signal: what arrived before it is kept, and the next read tells whether
         // the signal asked for a stop.
         if (errno != EINTR) {
-            return kReadFailed;
+            return ReadStatus::kReadFailed;
         }
         std::clearerr(reader.file);
     } else if (count == 0) {
@@ -127,7 +127,7 @@ bool take_line_end(std::size_t& length, LineReader& reader)
 // Settles the run of CRs that ended the last line, reading on until its end: with a LF after it, the
 // rest of the run and the LF belong to that line end; otherwise each of its CRs ends an empty line,
 // counted in held_crs. kFilled, or the status of a read that did not go on.
-int settle_cr_run(LineReader& reader)
+ReadStatus settle_cr_run(LineReader& reader)
 {
     for (;;) {
         std::size_t at = reader.begin;
@@ -141,7 +141,7 @@ int settle_cr_run(LineReader& reader)
             break;
         }
         compact(reader);
-        if (const int filled = fill(reader); filled != kFilled) {
+        if (const ReadStatus filled = fill(reader); filled != kFilled) {
             return filled;
         }
     }
@@ -156,7 +156,7 @@ int settle_cr_run(LineReader& reader)
 
 // Throws bytes away up to and including the next line end: kFilled, or the status of a read that did
 // not go on.
-int skip_rest_of_line(LineReader& reader)
+ReadStatus skip_rest_of_line(LineReader& reader)
 {
     std::size_t length = 0;
     while (!take_line_end(length, reader)) {
@@ -166,7 +166,7 @@ int skip_rest_of_line(LineReader& reader)
         if (reader.at_end_of_file) {
             break;
         }
-        if (const int filled = fill(reader); filled != kFilled) {
+        if (const ReadStatus filled = fill(reader); filled != kFilled) {
             return filled;
         }
     }
@@ -176,10 +176,10 @@ int skip_rest_of_line(LineReader& reader)
 
 // Reads the start of the file, up to its first three bytes at least, and takes off a byte order mark:
 // kFilled, or the status of a read that did not go on.
-int start_reading(LineReader& reader)
+ReadStatus start_reading(LineReader& reader)
 {
     while (reader.end < kByteOrderMark.size() && !reader.at_end_of_file) {
-        if (const int filled = fill(reader); filled != kFilled) {
+        if (const ReadStatus filled = fill(reader); filled != kFilled) {
             return filled;
         }
     }
@@ -190,7 +190,7 @@ int start_reading(LineReader& reader)
 }
 
 // The next physical line, reading more of the file when needed.
-int read_line(std::string_view& line, bool& cut, LineReader& reader)
+ReadStatus read_line(std::string_view& line, bool& cut, LineReader& reader)
 {
     for (;;) {
         const std::size_t start = reader.begin;
@@ -198,22 +198,22 @@ int read_line(std::string_view& line, bool& cut, LineReader& reader)
         if (take_line_end(length, reader)) {
             line = std::string_view(reader.data + start, length);
             cut = false;
-            return kLineRead;
+            return ReadStatus::kLineRead;
         }
         const std::size_t unread = reader.end - reader.begin;
         if (reader.at_end_of_file || unread == reader.capacity) {
             if (unread == 0) {
-                return kNoMoreLines;
+                return ReadStatus::kNoMoreLines;
             }
             // The last line, without a line end; or the start of a line longer than the buffer.
             line = std::string_view(reader.data + reader.begin, unread);
             cut = !reader.at_end_of_file;
             reader.skipping = cut;
             reader.begin = reader.end;
-            return kLineRead;
+            return ReadStatus::kLineRead;
         }
         compact(reader);
-        if (const int filled = fill(reader); filled != kFilled) {
+        if (const ReadStatus filled = fill(reader); filled != kFilled) {
             return filled;
         }
     }
@@ -228,22 +228,22 @@ LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity,
     return LineReader{file, stop, data, capacity, 0, 0, 0, 0, false, false, true, false};
 }
 
-int next_line_slowly(std::string_view& line, bool& cut, LineReader& reader)
+ReadStatus next_line_slowly(std::string_view& line, bool& cut, LineReader& reader)
 {
     // The first line is always read here: nothing is in the buffer before it.
     if (reader.at_start) {
-        if (const int started = start_reading(reader); started != kFilled) {
+        if (const ReadStatus started = start_reading(reader); started != kFilled) {
             return started;
         }
         reader.at_start = false;
     }
     if (reader.skipping) {
-        if (const int skipped = skip_rest_of_line(reader); skipped != kFilled) {
+        if (const ReadStatus skipped = skip_rest_of_line(reader); skipped != kFilled) {
             return skipped;
         }
     }
     if (reader.cr_run_open) {
-        if (const int settled = settle_cr_run(reader); settled != kFilled) {
+        if (const ReadStatus settled = settle_cr_run(reader); settled != kFilled) {
             return settled;
         }
     }
@@ -255,7 +255,7 @@ int next_line_slowly(std::string_view& line, bool& cut, LineReader& reader)
         if (reader.held_crs == 0) {
             reader.lone_cr = find_lone_cr(reader.data, reader.begin, reader.end);
         }
-        return kLineRead;
+        return ReadStatus::kLineRead;
     }
     return read_line(line, cut, reader);
 }

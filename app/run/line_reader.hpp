@@ -26,7 +26,7 @@ namespace zelmor {
 // kPaddingAfter readable bytes, as the scanner needs.
 //
 // When `stop` is given and becomes non-zero (a signal handler sets it), the reader reads no more: the
-// whole lines it holds are still handed out, then kReadStopped. A read that a signal interrupts is no
+// whole lines it holds are still handed out, then ReadStatus::kStopped. A read that a signal interrupts is no
 // read error: what it brought is kept, and the stop, if the signal was one, is heard at once.
 struct LineReader {
     std::FILE* file;
@@ -53,19 +53,21 @@ LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity,
                             const StopFlag* stop = nullptr);
 
 // Statuses of next_line.
-inline constexpr int kLineRead = 0;     // `line` holds the next line, without the LF or lone CR that ended it
-inline constexpr int kNoMoreLines = 1;  // the file is exhausted
-inline constexpr int kReadFailed = 2;   // the file could not be read (this is not the end of it)
-inline constexpr int kReadStopped = 3;  // a stop was asked for: no more is read (the file may go on)
+enum class ReadStatus {
+    kLineRead,     // `line` holds the next line, without the LF or lone CR that ended it
+    kNoMoreLines,  // the file is exhausted
+    kReadFailed,   // the file could not be read (this is not the end of it)
+    kStopped,      // a stop was asked for: no more is read (the file may go on)
+};
 
 // The next physical line, by the general way: reading more of the file when needed.
-int next_line_slowly(std::string_view& line, bool& cut, LineReader& reader);
+ReadStatus next_line_slowly(std::string_view& line, bool& cut, LineReader& reader);
 
 // The next physical line. `line` points into the reader's buffer and stays valid until the next call;
 // `cut` is true when it is only the start of a line longer than the buffer. A line ended by a LF keeps
 // the CRs right before it, which the scanner takes for blanks. Inline for the common case of a line
 // whose LF is already in the buffer, with no lone CR before it.
-inline int next_line(std::string_view& line, bool& cut, LineReader& reader)
+inline ReadStatus next_line(std::string_view& line, bool& cut, LineReader& reader)
 {
     const char* start = reader.data + reader.begin;
     const void* found = std::memchr(start, '\n', reader.lone_cr - reader.begin);
@@ -74,7 +76,7 @@ inline int next_line(std::string_view& line, bool& cut, LineReader& reader)
         line = std::string_view(start, length);
         cut = false;
         reader.begin += length + 1;
-        return kLineRead;
+        return ReadStatus::kLineRead;
     }
     return next_line_slowly(line, cut, reader);
 }

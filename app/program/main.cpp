@@ -5,8 +5,11 @@
 
 #include "batch_run.hpp"
 #include "command_line.hpp"
+#include "console_window.hpp"
 #include "messages.hpp"
 #include "process_guards.hpp"
+#include "same_file.hpp"
+#include "stop_signals.hpp"
 
 namespace {
 

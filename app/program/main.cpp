@@ -8,6 +8,7 @@
 #include "console_window.hpp"
 #include "messages.hpp"
 #include "process_guards.hpp"
+#include "run_files.hpp"
 #include "same_file.hpp"
 #include "stop_signals.hpp"
 

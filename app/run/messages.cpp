@@ -30,8 +30,7 @@ void print_text(std::FILE* console, std::string_view text)
 void print_line_problem(std::FILE* console, std::uint64_t line_number, std::string_view problem)
 {
     char buffer[kMessageRoom];
-    char* end = append(buffer, kInputFileName);
-    end = append(end, ": wiersz ");
+    char* end = append(buffer, "dane.txt: wiersz ");
     end = append_number(end, line_number);
     end = append(end, ": ");
     end = append(end, problem);
@@ -44,9 +43,7 @@ void print_summary(std::FILE* console, std::uint64_t lines_read)
     char buffer[kMessageRoom];
     char* end = append(buffer, "Wczytano ");
     end = append_number(end, lines_read);
-    end = append(end, " wierszy z pliku ");
-    end = append(end, kInputFileName);
-    end = append(end, "\n");
+    end = append(end, " wierszy z pliku dane.txt\n");
     print_text(console, std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
 }
 

@@ -29,7 +29,8 @@ std::vector<double> read_doubles(const char* path)
 using Conversion = void (*)(int*, double*, double*, const double*, const double*, std::size_t);
 
 // The median time of `passes` conversions of the points in `first` and `second`.
-double median_seconds(Conversion convert, const std::vector<double>& first, const std::vector<double>& second, int passes)
+double median_seconds(Conversion convert, const std::vector<double>& first, const std::vector<double>& second,
+                      int passes)
 {
     std::vector<double> first_out(first.size()), second_out(first.size());
     std::vector<int> statuses(first.size());

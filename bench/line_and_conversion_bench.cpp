@@ -12,9 +12,9 @@
 #include "decimal_number.hpp"
 #include "line_scan.hpp"
 #include "point_lines.hpp"
+#include "result_line.hpp"
 #include "to_geodetic_steps.hpp"
 #include "to_grid_steps.hpp"
-#include "result_line.hpp"
 
 namespace {
 
@@ -45,7 +45,8 @@ const Sample& sample()
             for (std::size_t i = 0; i < kPoints; ++i) {
                 std::string line = zelmor_bench::next_line(lines, static_cast<zelmor_bench::Shape>(shape));
                 line.pop_back();  // the newline
-                s.lines[shape].push_back(std::string(zelmor::kPaddingBefore, '\0') + line + std::string(zelmor::kPaddingAfter, '\0'));
+                s.lines[shape].push_back(std::string(zelmor::kPaddingBefore, '\0') + line +
+                                         std::string(zelmor::kPaddingAfter, '\0'));
             }
         }
         return s;
@@ -66,8 +67,14 @@ void conversion(benchmark::State& state, int (*convert)(double&, double&, double
         i = (i + 1) % kPoints;
     }
 }
-const std::vector<zelmor::PointRecord>& geodetic_points() { return sample().geodetic; }
-const std::vector<zelmor::PointRecord>& grid_points() { return sample().grid; }
+const std::vector<zelmor::PointRecord>& geodetic_points()
+{
+    return sample().geodetic;
+}
+const std::vector<zelmor::PointRecord>& grid_points()
+{
+    return sample().grid;
+}
 BENCHMARK_CAPTURE(conversion, geodetic_to_grid, zelmor::geodetic_to_grid, geodetic_points);
 BENCHMARK_CAPTURE(conversion, grid_to_geodetic, zelmor::grid_to_geodetic, grid_points);
 

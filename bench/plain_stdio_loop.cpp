@@ -7,8 +7,9 @@
 
 int main()
 {
-    std::printf("ZELMOR wersja 1.0\nProgram do konwersji wspolrzednych miedzy ukladami WGS84 a PUWG92\n"
-                "Dane pobierane sa z pliku dane.txt\nWyniki konwersji zapisywane sa do pliku wyniki.txt\n\n");
+    std::printf(
+        "ZELMOR wersja 1.0\nProgram do konwersji wspolrzednych miedzy ukladami WGS84 a PUWG92\n"
+        "Dane pobierane sa z pliku dane.txt\nWyniki konwersji zapisywane sa do pliku wyniki.txt\n\n");
     std::FILE* input = std::fopen("dane.txt", "r");
     if (input == nullptr) {
         std::printf("Blad: nie znaleziono pliku dane.txt\n");
@@ -42,8 +43,10 @@ int main()
                 std::printf("dane.txt: wiersz %lld: wspolrzedne poza dopuszczalnym zakresem\n", number);
             }
         } else {
-            std::printf("dane.txt: wiersz %lld: nieprawidlowy oznaczenie ukladu wspolrzednych "
-                        "(dozwolone: W - WGS84, P - PUWG92)\n", number);
+            std::printf(
+                "dane.txt: wiersz %lld: nieprawidlowy oznaczenie ukladu wspolrzednych "
+                "(dozwolone: W - WGS84, P - PUWG92)\n",
+                number);
         }
     }
     std::printf("Wczytano %lld wierszy z pliku dane.txt\n", number);

@@ -24,8 +24,8 @@ inline constexpr const char* kShapeNames[] = {"mixed", "gnss", "field"};
 
 struct PointLines {
     std::mt19937_64 random;
-    std::uniform_real_distribution<double> latitude{49.0, 54.8};         // degrees
-    std::uniform_real_distribution<double> longitude{14.1, 24.1};        // degrees
+    std::uniform_real_distribution<double> latitude{49.0, 54.8};          // degrees
+    std::uniform_real_distribution<double> longitude{14.1, 24.1};         // degrees
     std::uniform_real_distribution<double> northing{130000.0, 780000.0};  // metres
     std::uniform_real_distribution<double> easting{170000.0, 860000.0};   // metres
     long long count = 0;                                                  // lines made so far
@@ -52,11 +52,16 @@ inline std::string field_problem(PointLines& lines)
 {
     const unsigned long long a = lines.random() % 10000000, b = lines.random() % 10000000;
     switch (lines.count % 5) {
-    case 0: return "\r\n";
-    case 1: return printed("W 52,%07llu 19,%07llu\r\n", a, b);
-    case 2: return printed("# stanowisko %llu\r\n", a % 1000);
-    case 3: return printed("K 5%06llu.%llu 6%06llu.%llu\r\n", a / 10, a % 10, b / 10, b % 10);
-    default: return printed("W 47.%07llu 19.%07llu\r\n", a, b);
+    case 0:
+        return "\r\n";
+    case 1:
+        return printed("W 52,%07llu 19,%07llu\r\n", a, b);
+    case 2:
+        return printed("# stanowisko %llu\r\n", a % 1000);
+    case 3:
+        return printed("K 5%06llu.%llu 6%06llu.%llu\r\n", a / 10, a % 10, b / 10, b % 10);
+    default:
+        return printed("W 47.%07llu 19.%07llu\r\n", a, b);
     }
 }
 
@@ -94,7 +99,8 @@ inline std::string field_line(PointLines& lines)
     const double second = geodetic ? lines.longitude(lines.random) : lines.easting(lines.random);
     const char* first_gap = field_gap(lines);
     const char* second_gap = field_gap(lines);
-    return printed("%c%s%.*f%s%.*f\r\n", geodetic ? 'W' : 'P', first_gap, decimals, first, second_gap, decimals, second);
+    return printed("%c%s%.*f%s%.*f\r\n", geodetic ? 'W' : 'P', first_gap, decimals, first, second_gap, decimals,
+                   second);
 }
 
 inline std::string next_line(PointLines& lines, Shape shape)

@@ -8,14 +8,17 @@
 #include <string>
 #include <string_view>
 
-#include "padded_text.hpp"
-#include "scanf_reading.hpp"
 #include "fixed_format.hpp"
 #include "line_scan.hpp"
+#include "padded_text.hpp"
+#include "scanf_reading.hpp"
 
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // True when `text` holds `word` in any case.
 bool contains_in_any_case(std::string_view text, std::string_view word)

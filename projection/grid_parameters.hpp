@@ -6,25 +6,25 @@
 
 namespace zelmor::grid {
 
-inline constexpr double kPi = 3.141592653589793;             // the double nearest to pi
-inline constexpr double kHalfPi = 1.5707963267948966;        // pi/2, stored
-inline constexpr double kQuarterPi = 0.7853981633974483;     // pi/4, stored
-inline constexpr double kDegreesPerHalfTurn = 180.0;         // degrees in pi radians
+inline constexpr double kPi = 3.141592653589793;          // the double nearest to pi
+inline constexpr double kHalfPi = 1.5707963267948966;     // pi/2, stored
+inline constexpr double kQuarterPi = 0.7853981633974483;  // pi/4, stored
+inline constexpr double kDegreesPerHalfTurn = 180.0;      // degrees in pi radians
 
-inline constexpr double kEccentricity = 0.0818191910428;     // GRS80 first eccentricity e
-inline constexpr double kHalfEccentricity = 0.0409095955214; // e/2, exponent of the conformal latitude
-inline constexpr double kCentralMeridian = 19.0;             // L0, degrees east
+inline constexpr double kEccentricity = 0.0818191910428;      // GRS80 first eccentricity e
+inline constexpr double kHalfEccentricity = 0.0409095955214;  // e/2, exponent of the conformal latitude
+inline constexpr double kCentralMeridian = 19.0;              // L0, degrees east
 
 inline constexpr double kSphereRadius = 6367449.14577;       // R0, GRS80 rectifying radius, metres
 inline constexpr double kHalfSphereRadius = 3183724.572885;  // R0/2, metres
 
-inline constexpr double kMercatorOffset = 5760000.0;         // metres taken off the sphere's Mercator abscissa
+inline constexpr double kMercatorOffset = 5760000.0;             // metres taken off the sphere's Mercator abscissa
 inline constexpr double kGaussKruegerOffset = 5765181.11148097;  // metres taken off the Gauss-Krueger abscissa
-inline constexpr double kNormalisation = 2e-6;               // metres to the polynomials' argument (1/m)
+inline constexpr double kNormalisation = 2e-6;                   // metres to the polynomials' argument (1/m)
 
-inline constexpr double kScale = 0.9993;                     // m0, grid scale on the central meridian
-inline constexpr double kFalseNorthing = -5300000.0;         // metres added to m0 * X
-inline constexpr double kFalseEasting = 500000.0;            // metres added to m0 * Y
+inline constexpr double kScale = 0.9993;              // m0, grid scale on the central meridian
+inline constexpr double kFalseNorthing = -5300000.0;  // metres added to m0 * X
+inline constexpr double kFalseEasting = 500000.0;     // metres added to m0 * Y
 
 // Accepted area of the forward conversion, both ends inclusive: latitude 48..56 deg and longitude
 // difference from the central meridian -6..+6 deg (longitude 13..25 deg E); compared in radians, the

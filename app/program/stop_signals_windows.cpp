@@ -25,10 +25,18 @@ StopFlag requested_stop{0};
 BOOL WINAPI note_console_event(DWORD event)
 {
     switch (event) {
-    case CTRL_C_EVENT: requested_stop = SIGINT; return TRUE;
-    case CTRL_BREAK_EVENT: requested_stop = SIGBREAK; return TRUE;
-    case CTRL_CLOSE_EVENT: requested_stop = SIGTERM; Sleep(kCloseGraceMs); return TRUE;
-    default: return FALSE;
+    case CTRL_C_EVENT:
+        requested_stop = SIGINT;
+        return TRUE;
+    case CTRL_BREAK_EVENT:
+        requested_stop = SIGBREAK;
+        return TRUE;
+    case CTRL_CLOSE_EVENT:
+        requested_stop = SIGTERM;
+        Sleep(kCloseGraceMs);
+        return TRUE;
+    default:
+        return FALSE;
     }
 }
 

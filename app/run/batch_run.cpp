@@ -202,7 +202,7 @@ Coordinates run_points;
 }  // namespace
 
 RunStatus convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* results, std::FILE* console,
-                   const StopFlag* stop)
+                         const StopFlag* stop)
 {
     Batch& batch = run_batch;
     LineReader reader = make_line_reader(input, run_input + kPaddingBefore, kInputBlockSize, stop);

@@ -9,8 +9,8 @@
 
 namespace zelmor {
 
-// Input block, bytes: any line up to this length is read whole, longer ones are cut to it. Small enough to stay in the processor's
-// second-level cache between the copy from the file and the scan. Users are promised half of it, that
+// Input block, bytes: any line up to this length is read whole, longer ones are cut to it. Small enough to stay in the
+// processor's second-level cache between the copy from the file and the scan. Users are promised half of it, that
 // numbers ending within a line's first 64 KiB are always read: the block may then shrink for a smaller
 // cache without breaking a promise.
 inline constexpr std::size_t kInputBlockSize = std::size_t{1} << 17;
@@ -31,6 +31,6 @@ enum class RunStatus {
 // lines it has read are handled and their results written whole, and it returns kStopped, also when
 // the stop came as the input ended. One run at a time: its buffers are shared.
 RunStatus convert_stream(std::uint64_t& lines_read, std::FILE* input, std::FILE* results, std::FILE* console,
-                   const StopFlag* stop = nullptr);
+                         const StopFlag* stop = nullptr);
 
 }  // namespace zelmor

@@ -221,8 +221,7 @@ ReadStatus read_line(std::string_view& line, bool& cut, LineReader& reader)
 
 }  // namespace
 
-LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity,
-                            const StopFlag* stop)
+LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity, const StopFlag* stop)
 {
     std::memset(data - kPaddingBefore, 0, kPaddingBefore + kPaddingAfter);
     return LineReader{file, stop, data, capacity, 0, 0, 0, 0, false, false, true, false};

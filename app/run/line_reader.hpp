@@ -49,8 +49,7 @@ struct LineReader {
     bool cr_run_open;     // the last line ended at a CR whose run reaches the end of the bytes read
 };
 
-LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity,
-                            const StopFlag* stop = nullptr);
+LineReader make_line_reader(std::FILE* file, char* data, std::size_t capacity, const StopFlag* stop = nullptr);
 
 // Statuses of next_line.
 enum class ReadStatus {

@@ -23,8 +23,7 @@ struct OutputBlock {
 };
 
 // A block of `capacity` bytes at `data` for the results going to `file`.
-OutputBlock make_output_block(std::FILE* file, char* data, std::size_t capacity,
-                              const StopFlag* stop = nullptr);
+OutputBlock make_output_block(std::FILE* file, char* data, std::size_t capacity, const StopFlag* stop = nullptr);
 
 // Writes the gathered bytes (whole lines) to the file and empties the block. Returns false when the
 // write failed (disk full, a file size limit, an I/O error); the file then ends at the last whole line

@@ -16,14 +16,17 @@ struct PlainDecimal {
     long long digit_count;   // digits before and after the point; without any, it is not a number
     long long fraction_digits;
     bool negative;
-    const char* end;         // just past its last digit (or its point)
+    const char* end;  // just past its last digit (or its point)
 };
 
 // An exponent is clamped here while it is read: far beyond any double's range, far from overflowing
 // the sum with a line's digit count.
 constexpr long long kExponentClamp = 1'000'000'000;
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // The digits at `p` (before `end`), appended to `mantissa`; returns the end of the digits.
 const char* read_digits(std::uint64_t& mantissa, const char* p, const char* end)
@@ -148,8 +151,8 @@ std::size_t read_decimal(double& value, std::string_view text)
     // multiplication or division rounds once, to the nearest double: the correctly rounded value.
     const long long scale = exponent - number.fraction_digits;
     double magnitude = 0.0;
-    if (number.digit_count <= kMaxExactDigits && number.mantissa <= kMaxExactMantissa && scale >= -kMaxExactPowerOfTen &&
-        scale <= kMaxExactPowerOfTen) {
+    if (number.digit_count <= kMaxExactDigits && number.mantissa <= kMaxExactMantissa &&
+        scale >= -kMaxExactPowerOfTen && scale <= kMaxExactPowerOfTen) {
         const double exact = static_cast<double>(number.mantissa);
         magnitude = scale >= 0 ? exact * kPowersOfTen[scale] : exact / kPowersOfTen[-scale];
     } else {

@@ -15,8 +15,8 @@ constexpr std::uint64_t kScaleOverSixteen = 625;  // 10^4 = 625 * 2^4: the odd p
 constexpr int kScaleTwos = 4;                     // the power of two in 10^4
 constexpr int kMantissaBits = 52;                 // stored significand bits of a double
 constexpr std::uint64_t kMantissaMask = (std::uint64_t{1} << kMantissaBits) - 1;
-constexpr int kExponentMask = 0x7ff;              // the 11 exponent bits
-constexpr int kExponentBias = 1075;               // bias 1023 plus the 52 fraction bits
+constexpr int kExponentMask = 0x7ff;                       // the 11 exponent bits
+constexpr int kExponentBias = 1075;                        // bias 1023 plus the 52 fraction bits
 constexpr std::uint64_t kAsciiZeros = 0x3030303030303030;  // '0' in each of eight bytes
 
 // Shifts of the significand for which the whole part and the fraction can be split straight from the
@@ -88,8 +88,9 @@ struct Fixed4Digits {
 
 Fixed4Digits spell(const Fixed4& split, std::uint32_t decimals_ascii)
 {
-    return Fixed4Digits{spell_two_fours(split.whole / kDecimalScale | static_cast<std::uint64_t>(split.whole % kDecimalScale) << 32),
-                        decimals_ascii};
+    return Fixed4Digits{
+        spell_two_fours(split.whole / kDecimalScale | static_cast<std::uint64_t>(split.whole % kDecimalScale) << 32),
+        decimals_ascii};
 }
 
 // Both numbers' digits: their decimals spelt together.

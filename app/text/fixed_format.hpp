@@ -16,7 +16,8 @@ inline constexpr std::size_t kMaxFixed4Length = 320;
 // within that room may be overwritten. Returns the length.
 std::size_t format_fixed4(char* out, double value);
 
-// Writes "<first> <second>", each as format_fixed4 writes it. `out` must have room for 2 * kMaxFixed4Length + 1 characters. Returns the length.
+// Writes "<first> <second>", each as format_fixed4 writes it. `out` must have room for 2 * kMaxFixed4Length + 1
+// characters. Returns the length.
 std::size_t format_fixed4_pair(char* out, double first, double second);
 
 }  // namespace zelmor

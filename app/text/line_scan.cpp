@@ -92,8 +92,8 @@ bool scan_plain_line(PointRecord& record, std::string_view line)
     const auto tag_at = static_cast<std::size_t>(std::countr_zero(tag));
     if (text[tag_at] == '\0' ||
         !quick::plain_values(record, text, bytes.points, static_cast<std::size_t>(std::countr_zero(starts)),
-                      static_cast<std::size_t>(std::countr_zero(ends)) + 1,
-                      static_cast<std::size_t>(std::countr_zero(starts & (starts - 1))), second_end)) {
+                             static_cast<std::size_t>(std::countr_zero(ends)) + 1,
+                             static_cast<std::size_t>(std::countr_zero(starts & (starts - 1))), second_end)) {
         return false;
     }
     record.tag = text[tag_at];

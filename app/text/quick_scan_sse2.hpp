@@ -54,8 +54,8 @@ inline __m128i load16(const void* p)
 
 // A word as a number: an optional sign, then digits with at most one point among them.
 struct NumberShape {
-    std::size_t end;       // one past its last byte
-    std::size_t fraction;  // digits after the point
+    std::size_t end;          // one past its last byte
+    std::size_t fraction;     // digits after the point
     std::size_t digit_count;  // digits in all (the bytes other than sign and point, digits or not)
     bool has_point;
     bool negative;
@@ -68,8 +68,8 @@ inline NumberShape number_shape(const char* text, std::uint64_t points, std::siz
     const bool has_sign = text[start] == '-' || text[start] == '+';
     const std::size_t point_at = has_point ? static_cast<std::size_t>(std::countr_zero(point)) : end;
     // A second point counts as a digit here, and the check of the digits refuses it.
-    return NumberShape{end, end - point_at - (has_point ? 1 : 0), end - start - (has_sign ? 1 : 0) - (has_point ? 1 : 0),
-                       has_point, text[start] == '-'};
+    return NumberShape{end, end - point_at - (has_point ? 1 : 0),
+                       end - start - (has_sign ? 1 : 0) - (has_point ? 1 : 0), has_point, text[start] == '-'};
 }
 
 // The bytes of a number's digits with its point taken out, right-aligned (its last digit in lane 15):
@@ -87,7 +87,8 @@ inline __m128i digit_lanes(const char* text, const NumberShape& number)
 inline bool all_digits(__m128i lanes, std::size_t count)
 {
     const __m128i from_zero = _mm_xor_si128(_mm_sub_epi8(lanes, _mm_set1_epi8('0')), _mm_set1_epi8(-128));
-    const auto digits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmplt_epi8(from_zero, _mm_set1_epi8(10 - 128))));
+    const auto digits =
+        static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmplt_epi8(from_zero, _mm_set1_epi8(10 - 128))));
     return (digits | ((std::uint32_t{1} << (kLaneDigits - count)) - 1)) == 0xFFFF;
 }
 
@@ -104,7 +105,7 @@ inline __m128i fours_of(__m128i digits)
 
 // The values of two words that are plain decimals of at most 16 digits, or false.
 inline bool plain_values(PointRecord& record, const char* text, std::uint64_t points, std::size_t first_start,
-                  std::size_t first_end, std::size_t second_start, std::size_t second_end)
+                         std::size_t first_end, std::size_t second_start, std::size_t second_end)
 {
     const NumberShape first = number_shape(text, points, first_start, first_end);
     const NumberShape second = number_shape(text, points, second_start, second_end);
@@ -123,17 +124,18 @@ inline bool plain_values(PointRecord& record, const char* text, std::uint64_t po
         _mm_packs_epi32(fours_of(_mm_and_si128(first_lanes, load16(kNibblesFrom + first.digit_count))),
                         fours_of(_mm_and_si128(second_lanes, load16(kNibblesFrom + second.digit_count)))),
         _mm_set1_epi32(0x00012710));
-    const __m128i mantissas = _mm_add_epi64(_mm_mul_epu32(eights, _mm_set1_epi64x(100000000)), _mm_srli_epi64(eights, 32));
+    const __m128i mantissas =
+        _mm_add_epi64(_mm_mul_epu32(eights, _mm_set1_epi64x(100000000)), _mm_srli_epi64(eights, 32));
     const auto first_mantissa = static_cast<std::uint64_t>(_mm_cvtsi128_si64(mantissas));
-    const auto second_mantissa = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(mantissas, mantissas)));
+    const auto second_mantissa =
+        static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(mantissas, mantissas)));
     if (first_mantissa > kMaxExactMantissa || second_mantissa > kMaxExactMantissa) {
         return false;
     }
     // Both mantissas and both powers of ten are exact, so the one division rounds each correctly.
-    const __m128d values = _mm_div_pd(
-        _mm_setr_pd(static_cast<double>(static_cast<std::int64_t>(first_mantissa)),
-                    static_cast<double>(static_cast<std::int64_t>(second_mantissa))),
-        _mm_setr_pd(kPowersOfTen[first.fraction], kPowersOfTen[second.fraction]));
+    const __m128d values = _mm_div_pd(_mm_setr_pd(static_cast<double>(static_cast<std::int64_t>(first_mantissa)),
+                                                  static_cast<double>(static_cast<std::int64_t>(second_mantissa))),
+                                      _mm_setr_pd(kPowersOfTen[first.fraction], kPowersOfTen[second.fraction]));
     const double first_value = _mm_cvtsd_f64(values);
     const double second_value = _mm_cvtsd_f64(_mm_unpackhi_pd(values, values));
     record.first = first.negative ? -first_value : first_value;

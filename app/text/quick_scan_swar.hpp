@@ -32,10 +32,23 @@ inline LineBytes classify_half(const char* p)
 inline constexpr std::size_t kWordDigits = 16;
 static_assert(kWordDigits <= kPaddingBefore);
 // Powers of ten as integers, 10^0 to 10^16: the scale of a fraction of up to kWordDigits digits.
-inline constexpr std::uint64_t kIntegerPowersOfTen[kWordDigits + 1] = {
-    1,          10,          100,          1000,          10000,          100000,          1000000,
-    10000000,   100000000,   1000000000,   10000000000,   100000000000,   1000000000000,   10000000000000,
-    100000000000000, 1000000000000000, 10000000000000000};
+inline constexpr std::uint64_t kIntegerPowersOfTen[kWordDigits + 1] = {1,
+                                                                       10,
+                                                                       100,
+                                                                       1000,
+                                                                       10000,
+                                                                       100000,
+                                                                       1000000,
+                                                                       10000000,
+                                                                       100000000,
+                                                                       1000000000,
+                                                                       10000000000,
+                                                                       100000000000,
+                                                                       1000000000000,
+                                                                       10000000000000,
+                                                                       100000000000000,
+                                                                       1000000000000000,
+                                                                       10000000000000000};
 
 // The value of the `count` (at most 8) ASCII digits that end at `end`, or false when any of them is not
 // a digit. The eight bytes before `end` are loaded; those before the digits count as '0'. The digits'
@@ -109,7 +122,7 @@ inline bool plain_value(double& value, const char* text, std::uint64_t points, s
 // The values of the two words from `first_start` to `first_end` and `second_start` to `second_end`, when
 // both are plain decimals as plain_value takes them; false otherwise.
 inline bool plain_values(PointRecord& record, const char* text, std::uint64_t points, std::size_t first_start,
-                  std::size_t first_end, std::size_t second_start, std::size_t second_end)
+                         std::size_t first_end, std::size_t second_start, std::size_t second_end)
 {
     return plain_value(record.first, text, points, first_start, first_end) &&
            plain_value(record.second, text, points, second_start, second_end);

@@ -70,7 +70,8 @@ void in_slices(std::size_t count, Slice convert_slice)
 
 // The number of points of two coordinate arrays and of the result arrays they go to; raises ValueError
 // when their lengths differ.
-std::size_t checked_count(const Coordinates& first, const Coordinates& second, std::initializer_list<py::ssize_t> results)
+std::size_t checked_count(const Coordinates& first, const Coordinates& second,
+                          std::initializer_list<py::ssize_t> results)
 {
     const std::size_t count = point_count(first, second);
     for (const py::ssize_t length : results) {
@@ -190,9 +191,10 @@ PYBIND11_MODULE(_zelmor, module)
     module.def("to_geodetic", &to_geodetic, py::arg("x"), py::arg("y"),
                "(latitude, longitude) of contiguous float64 arrays of x and y.");
     // The results are written where they are given, never into a copy: no conversion of them is allowed.
-    module.def("to_grid_into", &to_grid_into, py::arg("latitude"), py::arg("longitude"), py::arg("x").noconvert(),
-               py::arg("y").noconvert(), py::arg("status").noconvert(),
-               "Into contiguous float64 x, y and int32 status, of contiguous float64 arrays of latitude and longitude.");
+    module.def(
+        "to_grid_into", &to_grid_into, py::arg("latitude"), py::arg("longitude"), py::arg("x").noconvert(),
+        py::arg("y").noconvert(), py::arg("status").noconvert(),
+        "Into contiguous float64 x, y and int32 status, of contiguous float64 arrays of latitude and longitude.");
     module.def("to_geodetic_into", &to_geodetic_into, py::arg("x"), py::arg("y"), py::arg("latitude").noconvert(),
                py::arg("longitude").noconvert(),
                "Into contiguous float64 latitude and longitude, of contiguous float64 arrays of x and y.");

@@ -79,8 +79,8 @@ void* remap_block(void* context, void* block, std::size_t size)
     return moved;
 }
 
-PyDataMem_Handler huge_page_allocator = {"zelmor_huge_pages", 1,
-                                         {nullptr, map_block, map_zeroed_block, remap_block, unmap_block}};
+PyDataMem_Handler huge_page_allocator = {
+    "zelmor_huge_pages", 1, {nullptr, map_block, map_zeroed_block, remap_block, unmap_block}};
 
 // numpy's handle on the allocator, made once and kept for good: every array made with it holds it.
 PyObject* allocator_handle()

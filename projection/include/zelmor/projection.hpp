@@ -11,9 +11,9 @@
 namespace zelmor {
 
 // Conversion statuses.
-inline constexpr int kConverted = 0;          // success: both result slots written
-inline constexpr int kLatitudeOutside = 1;    // latitude outside 48..56 deg: result slots untouched
-inline constexpr int kLongitudeOutside = 2;   // longitude outside 13..25 deg: result slots untouched
+inline constexpr int kConverted = 0;         // success: both result slots written
+inline constexpr int kLatitudeOutside = 1;   // latitude outside 48..56 deg: result slots untouched
+inline constexpr int kLongitudeOutside = 2;  // longitude outside 13..25 deg: result slots untouched
 
 // Latitude and longitude in decimal degrees (north and east positive) to grid x (northing) and
 // y (easting) in metres. The point must lie in the accepted area, 48..56 deg N and 13..25 deg E, both

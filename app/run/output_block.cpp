@@ -14,6 +14,26 @@
 #endif
 
 namespace zelmor {
+
+std::size_t whole_lines(const char* data, std::size_t length)
+{
+    while (length != 0 && data[length - 1] != '\n') {
+        --length;
+    }
+    return length;
+}
+
+std::uint64_t length_after_failed_write(const char* data, std::size_t used, std::uint64_t on_file, std::size_t reported,
+                                        long long file_length)
+{
+    std::size_t arrived = reported;
+    if (file_length >= 0 && static_cast<std::uint64_t>(file_length) > on_file) {
+        const std::uint64_t grown = static_cast<std::uint64_t>(file_length) - on_file;
+        arrived = std::max(reported, static_cast<std::size_t>(std::min<std::uint64_t>(grown, used)));
+    }
+    return on_file + whole_lines(data, arrived);
+}
+
 namespace {
 
 // The length of the open file, or -1 when it cannot be told.
@@ -35,28 +55,6 @@ void truncate_file(std::FILE* file, std::uint64_t length)
 #else
     [[maybe_unused]] const int ignored = ftruncate(fileno(file), static_cast<off_t>(length));
 #endif
-}
-
-// The length of the whole lines at the start of the `length` bytes at `data`: up to its last "\n".
-std::size_t whole_lines(const char* data, std::size_t length)
-{
-    while (length != 0 && data[length - 1] != '\n') {
-        --length;
-    }
-    return length;
-}
-
-// How many of the block's bytes reached the file in a write that failed. The count the write returns is
-// not always all of them: Windows' C runtime reports none when the disk fills part way through a block
-// that the system did write in part. The file's length tells.
-std::size_t bytes_that_arrived(const OutputBlock& block, std::size_t reported)
-{
-    const long long length = file_length(block.file);
-    if (length < 0 || static_cast<std::uint64_t>(length) <= block.on_file) {
-        return reported;
-    }
-    return std::max(reported, static_cast<std::size_t>(std::min<std::uint64_t>(
-                                  static_cast<std::uint64_t>(length) - block.on_file, block.used)));
 }
 
 // Bytes of the block that the system is handed at once (see OutputBlock::largest_write).
@@ -119,7 +117,8 @@ bool flush_block(OutputBlock& block)
     if (complete) {
         block.on_file += written;
     } else {
-        truncate_file(block.file, block.on_file + whole_lines(block.data, bytes_that_arrived(block, written)));
+        truncate_file(block.file, length_after_failed_write(block.data, block.used, block.on_file, written,
+                                                            file_length(block.file)));
     }
     block.used = 0;
     return complete;

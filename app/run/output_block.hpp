@@ -33,4 +33,16 @@ OutputBlock make_output_block(std::FILE* file, char* data, std::size_t capacity,
 // either way.
 bool flush_block(OutputBlock& block);
 
+// The length of the whole lines at the start of the `length` bytes at `data`: up to its last "\n".
+std::size_t whole_lines(const char* data, std::size_t length);
+
+// The length that the results file is cut back to after a write of a block failed: the whole lines of
+// the block's bytes that reached it. `on_file` bytes were in the file before the block; `reported` of
+// the `used` bytes at `data` are what the write said it wrote, and `file_length` is the file's length
+// afterwards (-1 when it cannot be told). The count a write returns is not always all that arrived:
+// Windows' C runtime reports none when the disk fills part way through a block that the system did
+// write in part. The file's length tells, up to the block's end.
+std::uint64_t length_after_failed_write(const char* data, std::size_t used, std::uint64_t on_file, std::size_t reported,
+                                        long long file_length);
+
 }  // namespace zelmor

@@ -1,0 +1,37 @@
+// Where the results file is cut back to after a failed write, on every system's way of failing (the
+// Windows one included, tested here on any system).
+#include "output_block.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+namespace {
+
+TEST(OutputBlock, AFailedWriteIsCutBackToTheWholeLinesThatArrived)
+{
+    constexpr std::string_view kBlock = "P 1\nP 2\nP 3\n";  // three result lines of four bytes
+    constexpr std::uint64_t kBefore = 1000;                 // bytes on file before the block
+    const struct {
+        const char* name;
+        std::size_t reported;    // what the write said it wrote
+        long long file_length;   // the file's length afterwards, or -1
+        std::uint64_t expected;  // the length it is cut back to
+    } cases[] = {
+        {"a write that reports what arrived, part way into a line", 6, kBefore + 6, kBefore + 4},
+        {"Windows: none reported, though part of the block arrived", 0, kBefore + 9, kBefore + 8},
+        {"none reported, and the length cannot be told", 0, -1, kBefore},
+        {"nothing arrived", 0, kBefore, kBefore},
+        {"a file shorter than before the block", 5, kBefore - 10, kBefore + 4},
+        {"a length past the block is the block's end at most", 0, kBefore + 100, kBefore + 12},
+        {"the write's count when it says more than the length", 9, kBefore + 2, kBefore + 8},
+        {"every line arrived but for the last line end", 11, kBefore + 11, kBefore + 8},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(zelmor::length_after_failed_write(kBlock.data(), kBlock.size(), kBefore, c.reported, c.file_length),
+                  c.expected)
+            << c.name;
+    }
+}
+
+}  // namespace

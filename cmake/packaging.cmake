@@ -41,15 +41,18 @@ else()
     "License: Expat\n ${ZELMOR_PERMISSION}\n")
 
   # The manual pages and the changelog compressed as Debian keeps them (man reads them either way), and
-  # without a name or time in the gzip header, so that every build gives the same bytes.
+  # without a name or time in the gzip header, so that every build gives the same bytes. The manuals'
+  # headers take the version from VERSION.
   find_program(ZELMOR_GZIP gzip REQUIRED)
   set(ZELMOR_COMPRESSED "")
   foreach(page man/zelmor.1 man/pl/zelmor.1 cmake/debian/changelog)
+    set(configured ${PROJECT_BINARY_DIR}/configured/${page})
     set(copy ${PROJECT_BINARY_DIR}/compressed/${page})
+    configure_file(${PROJECT_SOURCE_DIR}/${page} ${configured} @ONLY)
     add_custom_command(OUTPUT ${copy}.gz
-      COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/${page} ${copy}
+      COMMAND ${CMAKE_COMMAND} -E copy ${configured} ${copy}
       COMMAND ${ZELMOR_GZIP} -9nf ${copy}
-      DEPENDS ${PROJECT_SOURCE_DIR}/${page})
+      DEPENDS ${configured})
     list(APPEND ZELMOR_COMPRESSED ${copy}.gz)
   endforeach()
   add_custom_target(compressed_documents ALL DEPENDS ${ZELMOR_COMPRESSED})

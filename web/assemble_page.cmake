@@ -1,7 +1,7 @@
 # Puts the page's script (page.js) and the worker's code (worker.js, then the program's module) into the
 # page, and its version; the worker's code waits there as a script of type text/plain for the page to
 # start workers from it.
-#   cmake -DPAGE=page.html -DSCRIPT=page.js -DWORKER=worker.js -DMODULE=zelmor.js -DVERSION=1.0.0
+#   cmake -DPAGE=page.html -DSCRIPT=page.js -DWORKER=worker.js -DMODULE=zelmor.js -DVERSION=<version>
 #         -DOUTPUT=zelmor.html -P assemble_page.cmake
 file(READ ${PAGE} page)
 file(READ ${SCRIPT} page_script)

@@ -2,6 +2,20 @@
 // sphere, the sphere to its transverse Mercator plane, that plane to the Gauss-Krueger plane by a complex
 // polynomial, and the grid's scale and false origin. Every value is used exactly as written here; the
 // halves are stored rather than computed so that each operation matches the written formulas.
+//
+// Sources:
+// - the ellipsoid: H. Moritz, Geodetic Reference System 1980, Bulletin Geodesique 54 (1980), 395-405:
+//   the first eccentricity e, and the rectifying radius (the radius of the sphere whose meridian is as
+//   long as the ellipsoid's) used as R0;
+// - the grid: Rozporzadzenie Rady Ministrow z dnia 15 pazdziernika 2012 r. w sprawie panstwowego systemu
+//   odniesien przestrzennych (Dz.U. 2012 poz. 1247), and EPSG:2180: a Gauss-Krueger projection of GRS80,
+//   one zone, central meridian 19 deg E, scale m0 = 0.9993 on it, false northing -5 300 000 m and false
+//   easting 500 000 m;
+// - the method, its offsets and the coefficients of both complex polynomials and of the latitude series:
+//   R. Kadaj, Formuly odwzorowawcze i parametry ukladow wspolrzednych, Wytyczne techniczne G-1.10, Glowny
+//   Urzad Geodezji i Kartografii, Warszawa 2001: the Gauss-Krueger mapping through Lagrange's conformal
+//   sphere, with the sphere's Mercator plane taken to the Gauss-Krueger plane by a degree-6 polynomial
+//   of a complex variable, good to well under a millimetre within the accepted area.
 #pragma once
 
 namespace zelmor::grid {

@@ -17,7 +17,9 @@ namespace {
 using namespace zelmor;
 
 constexpr int kExitSuccess = 0;  // the whole input was converted and reported
-constexpr int kExitFailure = 1;  // a file could not be opened, read or written, or the console failed
+// A file could not be opened, read or written, the console could not be written, standard output is one
+// of the run's files, or an argument was refused.
+constexpr int kExitFailure = 1;
 constexpr std::size_t kConsoleBufferSize = std::size_t{1} << 16;  // bytes of standard output buffering
 
 // The exit status, made a failure when anything written to standard output did not arrive. In a console

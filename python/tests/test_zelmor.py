@@ -131,13 +131,15 @@ def test_the_extension_is_handed_aligned_contiguous_doubles(monkeypatch):
     assert len(handed) > 4 and all(handed)
 
 
-def test_masked_points_stay_masked_and_are_never_converted():
+def test_masked_points_stay_masked_converted_as_nan():
     latitude = np.ma.masked_array([52.0, 53.0, 54.0], mask=[False, True, False])
     longitude = np.ma.masked_array([19.0, 20.0, 21.0], mask=[False, False, True])
     for results in (zelmor.to_grid(latitude, longitude), zelmor.to_geodetic(latitude, longitude)):
         for result in results:
             assert np.ma.isMaskedArray(result) and result.mask.tolist() == [False, True, True]
-            assert np.isnan(result.data[1:]).all() or result.dtype == np.int32  # the hidden values were not converted
+            assert np.isnan(result.data[1:]).all() or result.dtype == np.int32  # the hidden values are NaN
+    # Converted as NaN: status 0 (NaN passes the area's checks), hidden.
+    assert zelmor.to_grid(latitude, longitude)[2].data.tolist() == [0, 0, 0]
     x, _, status = zelmor.to_grid(np.ma.masked_array(52.0, mask=True), 19)
     assert x is np.ma.masked and status is np.ma.masked
 

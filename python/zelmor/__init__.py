@@ -69,7 +69,8 @@ def _from_objects(array: np.ndarray, name: str) -> np.ndarray:
 
 def _reals(value: npt.ArrayLike, name: str) -> Tuple[np.ndarray, Optional[np.ndarray]]:
     """`value` as an array of real numbers of its shape, and the mask of its hidden values (a masked
-    array's), or None. Hidden values are NaN in the array, so that they are never converted."""
+    array's), or None. Hidden values are NaN in the array: they are converted as NaN, and their results
+    are masked."""
     if np.ma.isMaskedArray(value):
         data, _ = _reals(np.ma.getdata(value), name)
         mask = np.ma.getmaskarray(value)

@@ -193,6 +193,11 @@ TEST(Faults, AFailingConsoleFailsTheRunButLosesNoResults)
         EXPECT_EQ(read_file(scratch.path / "wyniki.txt"),
                   result_lines({"P 459309.2094 500000.0000", "W 47.6737 12.3357"}))
             << static_cast<int>(console);
+        // The usage and the version that do not arrive are a failure too.
+        for (const char* question : {"--help", "--version"}) {
+            options.arguments = {question};
+            EXPECT_EQ(run_program(scratch.path, options).exit_status, 1) << question << static_cast<int>(console);
+        }
     }
 }
 

@@ -116,6 +116,33 @@ TEST(CentralMeridian, EastingIsExactlyTheFalseEastingBothWays)
     }
 }
 
+// The grid is the mirror image of itself about 19 deg E: a point as far east as another is west has the
+// same x and the opposite y - 500000, both ways, to rounding (ln((1+p)/(1-p)) and ln((1-p)/(1+p)) are
+// rounded apart). The offsets are exact in binary, so that 19 plus and minus them are too.
+TEST(CentralMeridian, TheGridIsItsOwnMirrorImage)
+{
+    constexpr double kMetres = 1e-9;   // agreement to a nanometre
+    constexpr double kDegrees = 1e-12;  // and to a picodegree back
+    for (double latitude = 48.0; latitude <= 56.0; latitude += 0.5) {
+        for (const double offset : {0.0078125, 0.5, 2.25, 5.9921875, 6.0}) {
+            double east_x = 0, east_y = 0, west_x = 0, west_y = 0;
+            ASSERT_EQ(geodetic_to_grid(east_x, east_y, latitude, 19.0 + offset), zelmor::kConverted);
+            ASSERT_EQ(geodetic_to_grid(west_x, west_y, latitude, 19.0 - offset), zelmor::kConverted);
+            EXPECT_NEAR(east_x, west_x, kMetres) << latitude << " " << offset;
+            EXPECT_NEAR(east_y - 500000.0, 500000.0 - west_y, kMetres) << latitude << " " << offset;
+        }
+    }
+    for (double x = 0.0; x <= 1e6; x += 62500.0) {
+        for (const double offset : {0.125, 1000.0, 123456.0, 400000.0}) {
+            double east_latitude = 0, east_longitude = 0, west_latitude = 0, west_longitude = 0;
+            grid_to_geodetic(east_latitude, east_longitude, x, 500000.0 + offset);
+            grid_to_geodetic(west_latitude, west_longitude, x, 500000.0 - offset);
+            EXPECT_NEAR(east_latitude, west_latitude, kDegrees) << x << " " << offset;
+            EXPECT_NEAR(east_longitude - 19.0, 19.0 - west_longitude, kDegrees) << x << " " << offset;
+        }
+    }
+}
+
 TEST(GridToGeodetic, VeryLargeEastingGivesAnEndOfTheArctangentRange)
 {
     for (const double y : {1e9, 1e12, -1e9, -1e12, 1e15}) {

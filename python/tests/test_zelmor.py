@@ -101,16 +101,16 @@ def unaligned(values):
 def test_every_form_of_argument_gives_what_its_values_give(make, values):
     latitude, longitude = make()
     expected_shape = np.broadcast_shapes(np.shape(values[0]), np.shape(values[1]))
-    flat = zelmor.to_grid(*(np.broadcast_to(np.asarray(value, dtype=np.float64), expected_shape).ravel()
-                            for value in values))
-    for result, reference, dtype in zip(zelmor.to_grid(latitude, longitude), flat, (np.float64, np.float64, np.int32)):
-        assert np.shape(result) == expected_shape and np.asarray(result).dtype == dtype
-        assert np.array_equal(bits(np.ravel(result)), bits(reference)) if dtype == np.float64 else \
-            np.array_equal(np.ravel(result), reference)
-    if expected_shape == ():
-        assert all(isinstance(result, np.generic) for result in zelmor.to_grid(latitude, longitude))
-    back = zelmor.to_geodetic(latitude, longitude)  # any pair of numbers is grid coordinates too
-    assert all(np.shape(result) == expected_shape for result in back)
+    plain = [np.broadcast_to(np.asarray(value, dtype=np.float64), expected_shape).ravel() for value in values]
+    # Any pair of numbers is grid coordinates too: both ways, each result as the plain arrays give it.
+    for convert, dtypes in ((zelmor.to_grid, (np.float64, np.float64, np.int32)), (zelmor.to_geodetic, (np.float64,) * 2)):
+        results = convert(latitude, longitude)
+        for result, reference, dtype in zip(results, convert(*plain), dtypes):
+            assert np.shape(result) == expected_shape and np.asarray(result).dtype == dtype
+            assert np.array_equal(bits(np.ravel(result)), bits(reference)) if dtype == np.float64 else \
+                np.array_equal(np.ravel(result), reference)
+        if expected_shape == ():
+            assert all(isinstance(result, np.generic) for result in results)
 
 
 def test_the_extension_is_handed_aligned_contiguous_doubles(monkeypatch):

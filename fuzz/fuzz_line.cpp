@@ -75,7 +75,7 @@ void check_scan(std::string_view line)
     // The quick way reads what the general way reads, or declines.
     zelmor::PointRecord quick{};
     zelmor::PointRecord general{};
-    if (zelmor::scan_plain_line(quick, in_place) &&
+    if (zelmor::scan_quick_line(quick, in_place) &&
         (zelmor::scan_any_line(general, in_place, false) != zelmor::kPointItems || quick.tag != general.tag ||
          std::memcmp(&quick.first, &general.first, sizeof(double)) != 0 ||
          std::memcmp(&quick.second, &general.second, sizeof(double)) != 0)) {

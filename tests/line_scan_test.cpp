@@ -254,7 +254,7 @@ TEST(LineScan, TheQuickWayReadsAsTheGeneralWayOrDeclines)
         PointRecord quick{};
         PointRecord general{};
         const bool must_take = first_plain && second_plain && ending <= 3 && line.size() - std::strlen(kEndings[ending]) < 64;
-        if (!zelmor::scan_plain_line(quick, padded)) {
+        if (!zelmor::scan_quick_line(quick, padded)) {
             ASSERT_FALSE(must_take) << '"' << line << '"';
             continue;
         }

@@ -147,7 +147,7 @@ std::size_t read_decimal(double& value, std::string_view text)
     long long exponent = 0;
     const char* const number_end = read_exponent(exponent, number.end, end);
 
-    // Fast path: an integer mantissa up to 2^53 and a power of ten up to 10^22 are both exact, so one
+    // The quick case: an integer mantissa up to 2^53 and a power of ten up to 10^22 are both exact, so one
     // multiplication or division rounds once, to the nearest double: the correctly rounded value.
     const long long scale = exponent - number.fraction_digits;
     double magnitude = 0.0;

@@ -5,11 +5,11 @@
 #include <cstdint>
 
 #include "decimal_number.hpp"
-#include "fast_paths.hpp"
+#include "quick_scan_choice.hpp"
 #if defined(ZELMOR_SSE2)
 #include "quick_scan_sse2.hpp"
 #else
-#include "quick_scan_swar.hpp"
+#include "quick_scan_portable.hpp"
 #endif
 
 namespace zelmor {
@@ -74,7 +74,7 @@ quick::LineBytes classify(std::string_view line)
 
 }  // namespace
 
-bool scan_plain_line(PointRecord& record, std::string_view line)
+bool scan_quick_line(PointRecord& record, std::string_view line)
 {
     const quick::LineBytes bytes = classify(line);
     // The words after the tag: each starts where the byte before it is a blank, and ends where the byte
@@ -128,7 +128,7 @@ int scan_any_line(PointRecord& record, std::string_view line, bool cut)
 
 int scan_line(PointRecord& record, std::string_view line, bool cut)
 {
-    if (!cut && scan_plain_line(record, line)) {
+    if (!cut && scan_quick_line(record, line)) {
         return kPointItems;
     }
     return scan_any_line(record, line, cut);

@@ -44,7 +44,7 @@ int scan_line(PointRecord& record, std::string_view line, bool cut);
 // as the general way does and returns true (so it may for a few more, when a number is long enough to
 // be left to the general number reader); for every other line it returns false, with `record` in any
 // state.
-bool scan_plain_line(PointRecord& record, std::string_view line);
+bool scan_quick_line(PointRecord& record, std::string_view line);
 
 // The general way, for any line.
 int scan_any_line(PointRecord& record, std::string_view line, bool cut);

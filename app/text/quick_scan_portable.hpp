@@ -1,5 +1,5 @@
-// The scanner's quick way on any processor (its portable twin of the SSE2 one): a line's bytes
-// classified and a number's digits joined eight at a time in 64-bit words.
+// The scanner's quick way, its portable build for any processor: a line's bytes classified and a
+// number's digits joined eight at a time in 64-bit words.
 #pragma once
 
 #include <bit>

@@ -2,7 +2,7 @@
 # (python/CMakeLists.txt), the one description of its build: the projection library's own sources and
 # rules of arithmetic (no fused multiply-adds, no fast-math), so that pip's module gives the library's
 # bits. Everything else about the package is in pyproject.toml; install it with
-# `pip install --no-build-isolation .` (see the README), which needs cmake and pybind11-dev.
+# `pip install --no-build-isolation .` (see docs/python.md), which needs cmake and pybind11-dev.
 import shutil
 import subprocess
 import sys

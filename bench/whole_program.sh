@@ -15,6 +15,9 @@
 # single timings wander. Each timed run writes a fresh wyniki.txt (truncating a large one left by the run
 # before is the file system's cost, not the program's). Peak resident memory comes from /usr/bin/time -v.
 set -euo pipefail
+for tool in /usr/bin/time bc; do
+    command -v "$tool" > /dev/null || { echo "$0 needs $tool: sudo apt-get install time bc libbenchmark-dev" >&2; exit 1; }
+done
 lines=${1:-1000000}
 rounds=${2:-7}
 root=$(cd "$(dirname "$0")/.." && pwd)

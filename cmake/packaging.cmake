@@ -12,6 +12,8 @@ if(WIN32)
   # dane.txt beside the program, so that starting it there converts the example at once.
   install(TARGETS zelmor RUNTIME DESTINATION . COMPONENT runtime)
   install(FILES README.md README.pl.md examples/dane.txt DESTINATION . COMPONENT runtime)
+  # The pages the READMEs send their readers to, beside them as in the sources.
+  install(DIRECTORY docs/ DESTINATION docs COMPONENT runtime FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
   install(FILES LICENSE DESTINATION . RENAME LICENSE.txt COMPONENT runtime)
   # The page that runs the program in a browser, where the browser build was made beside this one
   # (-DZELMOR_WEB_PAGE=<build-web>/zelmor.html): for users who would rather not run an .exe at all.
@@ -22,6 +24,8 @@ if(WIN32)
 else()
   install(TARGETS zelmor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
   install(FILES README.md README.pl.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT runtime)
+  install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs COMPONENT runtime
+          FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
   install(FILES examples/dane.txt DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples COMPONENT runtime)
 
   # The licence in Debian's machine-readable copyright format, made from LICENSE: its copyright line,

@@ -14,7 +14,8 @@ endif()
 execute_process(COMMAND ${DPKG_DEB} --contents ${package} OUTPUT_VARIABLE contents)
 foreach(expected ./usr/bin/zelmor ./usr/share/man/man1/zelmor.1.gz ./usr/share/man/pl/man1/zelmor.1.gz
                  ./usr/share/doc/zelmor/copyright ./usr/share/doc/zelmor/changelog.gz ./usr/share/doc/zelmor/README.md
-                 ./usr/share/doc/zelmor/README.pl.md ./usr/share/doc/zelmor/examples/dane.txt)
+                 ./usr/share/doc/zelmor/README.pl.md ./usr/share/doc/zelmor/docs/using.md
+                 ./usr/share/doc/zelmor/docs/using.pl.md ./usr/share/doc/zelmor/examples/dane.txt)
   string(FIND "${contents}" " ${expected}\n" found)
   if(found EQUAL -1)
     message(FATAL_ERROR "${package} lacks ${expected}:\n${contents}")

@@ -1,6 +1,5 @@
 #include "batch_run.hpp"
 
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <string_view>
@@ -38,29 +37,19 @@ struct LineResult {
     char outcome;
 };
 
-// The outcome of a point line by its tag, looked up: on mixed input, whether a line is "W" or "P" is
-// a coin toss that a branch on the tag would often mispredict.
-constexpr std::array<char, 256> kOutcomeOfTag = [] {
-    std::array<char, 256> outcomes{};
-    outcomes.fill(kTagProblem);
-    outcomes['W'] = kConvertedToGrid;
-    outcomes['P'] = kConvertedToGeodetic;
-    return outcomes;
-}();
-
 // Scans one line into what it holds: a point to convert, or a problem.
 void scan_into(LineResult& result, std::string_view line, bool cut)
 {
     if (scan_line(result.point, line, cut) != kPointItems) {
         result.outcome = kFormatProblem;
     } else {
-        result.outcome = kOutcomeOfTag[static_cast<unsigned char>(result.point.tag)];
+        const char tag = result.point.tag;
+        result.outcome = tag == 'W' ? kConvertedToGrid : tag == 'P' ? kConvertedToGeodetic : kTagProblem;
     }
 }
 
 // A batch of lines: what each holds, and which of them are points of each system, listed apart so that
-// each direction is converted in a loop of its own (on mixed input, a branch on the system in one loop
-// would be a coin toss for the processor's predictor).
+// each direction's points go to its batch conversion together.
 struct Batch {
     LineResult lines[kBatchLines];
     std::uint32_t geodetic[kBatchLines];  // lines holding a "W" point
@@ -85,13 +74,11 @@ ReadStatus scan_batch(Batch& batch, LineReader& reader)
         const auto index = static_cast<std::uint32_t>(count++);
         LineResult& result = batch.lines[index];
         scan_into(result, line, cut);
-        // The index goes into both lists and stays in the one whose count moves on; the next line
-        // overwrites it in the other. Whether a line is "W" or "P" is a coin toss on mixed input, which
-        // a branch would often mispredict.
-        batch.geodetic[geodetic_count] = index;
-        geodetic_count += result.outcome == kConvertedToGrid;
-        batch.grid[grid_count] = index;
-        grid_count += result.outcome == kConvertedToGeodetic;
+        if (result.outcome == kConvertedToGrid) {
+            batch.geodetic[geodetic_count++] = index;
+        } else if (result.outcome == kConvertedToGeodetic) {
+            batch.grid[grid_count++] = index;
+        }
     }
     batch.count = count;
     batch.geodetic_count = geodetic_count;

@@ -7,7 +7,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <limits>
+#include <sstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -141,6 +143,49 @@ TEST(CentralMeridian, TheGridIsItsOwnMirrorImage)
             EXPECT_NEAR(east_longitude - 19.0, 19.0 - west_longitude, kDegrees) << x << " " << offset;
         }
     }
+}
+
+// The control points of tests/data/control_points.gie, each within its tolerance, as a distance on the
+// ground in millimetres.
+TEST(ControlPoints, EachWithinItsToleranceOnTheGround)
+{
+    constexpr double kMetresPerDegree = 111320.0;  // of latitude, near enough for distances of millimetres
+    constexpr double kDegree = 3.141592653589793 / 180.0;  // radians
+    std::ifstream file(ZELMOR_CONTROL_POINTS);
+    ASSERT_TRUE(file) << ZELMOR_CONTROL_POINTS;
+    std::string operation;
+    double tolerance_mm = 0.0;
+    double accepted[2] = {};
+    int points = 0;
+    for (std::string line; std::getline(file, line);) {
+        std::istringstream words(line);
+        std::string word;
+        words >> word;
+        if (word == "operation") {
+            words >> operation;
+        } else if (word == "tolerance") {
+            words >> tolerance_mm;
+        } else if (word == "accept") {
+            words >> accepted[0] >> accepted[1];
+        } else if (word == "expect") {
+            double expected[2] = {};
+            words >> expected[0] >> expected[1];
+            double first = kNaN, second = kNaN;
+            double off_metres = 0.0;
+            if (operation == "geodetic_to_grid") {
+                EXPECT_EQ(geodetic_to_grid(first, second, accepted[0], accepted[1]), zelmor::kConverted);
+                off_metres = std::hypot(first - expected[0], second - expected[1]);
+            } else {
+                ASSERT_EQ(operation, "grid_to_geodetic");
+                grid_to_geodetic(first, second, accepted[0], accepted[1]);
+                off_metres = std::hypot((first - expected[0]) * kMetresPerDegree,
+                                        (second - expected[1]) * kMetresPerDegree * std::cos(first * kDegree));
+            }
+            EXPECT_LE(off_metres * 1000.0, tolerance_mm) << operation << " " << accepted[0] << " " << accepted[1];
+            ++points;
+        }
+    }
+    EXPECT_EQ(points, 24);
 }
 
 TEST(GridToGeodetic, VeryLargeEastingGivesAnEndOfTheArctangentRange)

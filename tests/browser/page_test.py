@@ -268,3 +268,21 @@ def test_a_worker_that_never_answers_is_given_up_at_the_deadline(browser, tmp_pa
     assert seen(driver)[0] == "failed"
     assert text_of(driver, "status").startswith("Program nie mógł się uruchomić w tej przeglądarce.")
     assert text_of(driver, "status-detail") == "Przeglądarka podała: no answer in 20 s"
+
+
+def test_a_file_dropped_onto_the_page_is_converted(browser, tmp_path):
+    driver, downloads = browser
+    driver.get(PAGE.as_uri())
+    # A file as the browser makes it of one dragged from the desktop, and the events of its drop.
+    driver.execute_script(
+        "const drop = new DataTransfer();"
+        "drop.items.add(new File([new Uint8Array(arguments[0])], 'punkty.txt', { type: 'text/plain' }));"
+        "document.body.dataset.state = 'chosen';"
+        "document.dispatchEvent(new DragEvent('dragover', { dataTransfer: drop, cancelable: true }));"
+        "window.__over = document.getElementById('drop').classList.contains('over');"
+        "document.dispatchEvent(new DragEvent('drop', { dataTransfer: drop, cancelable: true }));",
+        list(EXAMPLE.read_bytes()))
+    assert driver.execute_script("return window.__over")  # the drop zone showed where it goes
+    wait_for_end(driver, 20)
+    assert not driver.execute_script("return document.getElementById('drop').classList.contains('over')")
+    expect_native(driver, downloads, EXAMPLE, tmp_path)

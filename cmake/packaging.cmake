@@ -148,10 +148,16 @@ if(ZELMOR_PYTHON_VERSION)
   set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
       "python3 (>= ${ZELMOR_PYTHON_VERSION}~), python3 (<< ${ZELMOR_PYTHON_NEXT_VERSION}), python3-numpy (>= 1:1.22), python3-numpy-abi9")
 endif()
+# The libraries' versions the packages depend on come from dpkg-shlibdeps, which CPack runs on the
+# files that `file` says are programs; without either, the plain dependency on the C library.
 find_program(ZELMOR_DPKG_SHLIBDEPS dpkg-shlibdeps)
-if(ZELMOR_DPKG_SHLIBDEPS)
+find_program(ZELMOR_FILE file)
+if(ZELMOR_DPKG_SHLIBDEPS AND ZELMOR_FILE)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
+  if(ZELMOR_DPKG_SHLIBDEPS)
+    message(STATUS "The Debian packages depend on libc6 alone: the versions need `file` (apt-get install file)")
+  endif()
   set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libc6")
 endif()
 

@@ -287,3 +287,14 @@ def test_ctrl_c_stops_a_long_call_at_once_and_the_next_call_works(convert, make)
         convert(first, second)
     assert time.perf_counter() - started < 0.5
     assert f"{zelmor.to_grid(52, 19)[0]:.4f}" == "459309.2094"
+
+
+def test_python_m_zelmor_reports_the_versions():
+    import subprocess
+    import sys
+
+    run = subprocess.run([sys.executable, "-m", "zelmor"], capture_output=True, text=True, check=True)
+    lines = run.stdout.splitlines()
+    assert [line.split()[0] for line in lines] == ["zelmor", "projection", "numpy", "python"]
+    assert lines[0].startswith(f"zelmor {zelmor.__version__} (") and lines[2] == f"numpy {np.__version__}"
+    assert lines[1].startswith(f"projection library {_zelmor.__version__} (in ")

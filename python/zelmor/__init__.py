@@ -119,9 +119,10 @@ def _in_slices(conversion: _Conversion, arrays: List[np.ndarray], count: int) ->
     contiguous, aligned float64 (numpy's buffered iteration, in C order), so that no full-size copy of
     them is ever made: memory is the results', and Ctrl-C is heard after each slice."""
     results = conversion.new_results(count)
+    # (numpy 1.24's type stubs leave out the "contig" flag, which nditer takes.)
     slices = np.nditer(arrays, flags=["external_loop", "buffered", "zerosize_ok"],
-                       op_flags=[["readonly", "contig", "aligned"]] * 2, op_dtypes=[np.float64] * 2, casting="unsafe",
-                       buffersize=_zelmor.SLICE_POINTS, order="C")
+                       op_flags=[["readonly", "contig", "aligned"]] * 2,  # type: ignore[list-item]
+                       op_dtypes=[np.float64] * 2, casting="unsafe", buffersize=_zelmor.SLICE_POINTS, order="C")
     at = 0
     for first, second in slices:
         end = at + len(first)
@@ -157,7 +158,7 @@ def _convert(conversion: _Conversion, first: npt.ArrayLike, second: npt.ArrayLik
         for mask in (first_mask, second_mask):
             if mask is not None:
                 hidden |= np.broadcast_to(mask, shape)
-        results = [np.ma.masked_array(result, mask=hidden) for result in results]
+        results = tuple(np.ma.masked_array(result, mask=hidden) for result in results)
     # A scalar's results as numpy scalars; every other result is the array itself, not a view of it.
     return tuple(result[()] if result.ndim == 0 else result for result in results)
 

@@ -12,8 +12,10 @@ from setuptools import Extension, setup
 from setuptools.command.build_ext import build_ext
 
 ROOT = Path(__file__).resolve().parent
-# Kept apart from the CMake build trees a developer makes.
+# Kept apart from the CMake build trees a developer makes; made here, since setuptools writes into it
+# before it would make it itself (a fresh clone's sdist failed on it).
 BUILD = ROOT / "build-python"
+BUILD.mkdir(exist_ok=True)
 
 
 class BuiltByCMake(build_ext):

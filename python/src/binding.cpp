@@ -4,12 +4,14 @@
 // time, and in slices, between which the interpreter is asked whether Ctrl-C was pressed.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
 
 #include <algorithm>
 #include <cstddef>
 #include <initializer_list>
 #include <limits>
 #include <memory>
+#include <vector>
 
 #include <zelmor/projection.hpp>
 
@@ -121,24 +123,24 @@ void to_geodetic_into(const Coordinates& x, const Coordinates& y, Coordinates& l
     });
 }
 
-// New result arrays for `count` points: (x, y, status) to the grid, (latitude, longitude) back.
-py::tuple new_grid_results(py::ssize_t count)
+// New result arrays of `shape`: (x, y, status) to the grid, (latitude, longitude) back.
+py::tuple new_grid_results(const std::vector<py::ssize_t>& shape)
 {
-    return py::make_tuple(results_array<Coordinates>(zelmor_python::new_doubles(count)),
-                          results_array<Coordinates>(zelmor_python::new_doubles(count)),
-                          results_array<Statuses>(zelmor_python::new_ints(count)));
+    return py::make_tuple(results_array<Coordinates>(zelmor_python::new_doubles(shape)),
+                          results_array<Coordinates>(zelmor_python::new_doubles(shape)),
+                          results_array<Statuses>(zelmor_python::new_ints(shape)));
 }
 
-py::tuple new_geodetic_results(py::ssize_t count)
+py::tuple new_geodetic_results(const std::vector<py::ssize_t>& shape)
 {
-    return py::make_tuple(results_array<Coordinates>(zelmor_python::new_doubles(count)),
-                          results_array<Coordinates>(zelmor_python::new_doubles(count)));
+    return py::make_tuple(results_array<Coordinates>(zelmor_python::new_doubles(shape)),
+                          results_array<Coordinates>(zelmor_python::new_doubles(shape)));
 }
 
 // x, y (metres) and status of each point given by latitude and longitude (degrees), in new arrays.
 py::tuple to_grid(const Coordinates& latitude, const Coordinates& longitude)
 {
-    py::tuple results = new_grid_results(static_cast<py::ssize_t>(point_count(latitude, longitude)));
+    py::tuple results = new_grid_results({static_cast<py::ssize_t>(point_count(latitude, longitude))});
     auto x = results[0].cast<Coordinates>();
     auto y = results[1].cast<Coordinates>();
     auto statuses = results[2].cast<Statuses>();
@@ -149,7 +151,7 @@ py::tuple to_grid(const Coordinates& latitude, const Coordinates& longitude)
 // Latitude and longitude (degrees) of each point given by x and y (metres), in new arrays.
 py::tuple to_geodetic(const Coordinates& x, const Coordinates& y)
 {
-    py::tuple results = new_geodetic_results(static_cast<py::ssize_t>(point_count(x, y)));
+    py::tuple results = new_geodetic_results({static_cast<py::ssize_t>(point_count(x, y))});
     auto latitude = results[0].cast<Coordinates>();
     auto longitude = results[1].cast<Coordinates>();
     to_geodetic_into(x, y, latitude, longitude);
@@ -198,10 +200,10 @@ PYBIND11_MODULE(_zelmor, module)
     module.def("to_geodetic_into", &to_geodetic_into, py::arg("x"), py::arg("y"), py::arg("latitude").noconvert(),
                py::arg("longitude").noconvert(),
                "Into contiguous float64 latitude and longitude, of contiguous float64 arrays of x and y.");
-    module.def("new_grid_results", &new_grid_results, py::arg("count"),
-               "New (x, y, status) arrays for `count` points, as to_grid makes them.");
-    module.def("new_geodetic_results", &new_geodetic_results, py::arg("count"),
-               "New (latitude, longitude) arrays for `count` points, as to_geodetic makes them.");
+    module.def("new_grid_results", &new_grid_results, py::arg("shape"),
+               "New (x, y, status) arrays of `shape`, as to_grid makes them.");
+    module.def("new_geodetic_results", &new_geodetic_results, py::arg("shape"),
+               "New (latitude, longitude) arrays of `shape`, as to_geodetic makes them.");
     module.def("geodetic_to_grid_one", &geodetic_to_grid_one, py::arg("latitude"), py::arg("longitude"),
                "The one-point conversion: (x, y, status), x and y NaN unless the status is 0.");
     module.def("grid_to_geodetic_one", &grid_to_geodetic_one, py::arg("x"), py::arg("y"),

@@ -91,26 +91,34 @@ PyObject* allocator_handle()
 
 #endif
 
-// A new array of `count` values of numpy's type `type`, each `value_size` bytes; large ones are made with
+// A new array of `shape` of numpy's type `type`, each value `value_size` bytes; large ones are made with
 // the huge-page allocator.
-PyObject* new_array(Py_ssize_t count, int type, std::size_t value_size)
+PyObject* new_array(const std::vector<Py_ssize_t>& shape, int type, std::size_t value_size)
 {
-    npy_intp length[1] = {count};
-    const std::size_t bytes = static_cast<std::size_t>(count) * value_size;
+    std::vector<npy_intp> lengths(shape.begin(), shape.end());
+    std::size_t bytes = value_size;
+    for (const npy_intp length : lengths) {
+        if (length < 0) {
+            PyErr_SetString(PyExc_ValueError, "negative dimensions are not allowed");
+            return nullptr;
+        }
+        bytes *= static_cast<std::size_t>(length);
+    }
+    const int dimensions = static_cast<int>(lengths.size());
 #if defined(__linux__)
     if (bytes >= kHugePage && allocator_handle() != nullptr) {
         PyObject* const previous = PyDataMem_SetHandler(allocator_handle());
         if (previous == nullptr) {
             return nullptr;
         }
-        PyObject* const array = PyArray_SimpleNew(1, length, type);
+        PyObject* const array = PyArray_SimpleNew(dimensions, lengths.data(), type);
         Py_XDECREF(PyDataMem_SetHandler(previous));
         Py_DECREF(previous);
         return array;
     }
 #endif
     static_cast<void>(bytes);
-    return PyArray_SimpleNew(1, length, type);
+    return PyArray_SimpleNew(dimensions, lengths.data(), type);
 }
 
 }  // namespace
@@ -120,14 +128,14 @@ bool load_numpy()
     return _import_array() >= 0;
 }
 
-PyObject* new_doubles(Py_ssize_t count)
+PyObject* new_doubles(const std::vector<Py_ssize_t>& shape)
 {
-    return new_array(count, NPY_DOUBLE, sizeof(double));
+    return new_array(shape, NPY_DOUBLE, sizeof(double));
 }
 
-PyObject* new_ints(Py_ssize_t count)
+PyObject* new_ints(const std::vector<Py_ssize_t>& shape)
 {
-    return new_array(count, NPY_INT, sizeof(int));
+    return new_array(shape, NPY_INT, sizeof(int));
 }
 
 }  // namespace zelmor_python

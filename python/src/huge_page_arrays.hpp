@@ -6,15 +6,17 @@
 
 #include <pybind11/pybind11.h>
 
+#include <vector>
+
 namespace zelmor_python {
 
 // Makes numpy's C interface ready for the functions below; false, with the Python error set, when it
 // cannot be.
 bool load_numpy();
 
-// A new one-dimensional numpy array of `count` doubles, or of `count` C ints; nullptr, with the Python
-// error set (MemoryError), when there is no memory for it.
-PyObject* new_doubles(Py_ssize_t count);
-PyObject* new_ints(Py_ssize_t count);
+// A new numpy array of doubles, or of C ints, of `shape` (C order); nullptr, with the Python error set
+// (MemoryError, or ValueError for a negative length), when it cannot be made.
+PyObject* new_doubles(const std::vector<Py_ssize_t>& shape);
+PyObject* new_ints(const std::vector<Py_ssize_t>& shape);
 
 }  // namespace zelmor_python

@@ -123,8 +123,7 @@ def test_the_extension_is_handed_aligned_contiguous_doubles(monkeypatch):
             return convert(first, second, *results)
         return spy
 
-    monkeypatch.setattr(zelmor, "_TO_GRID", zelmor._TO_GRID._replace(whole=spying(_zelmor.to_grid),
-                                                                      into=spying(_zelmor.to_grid_into)))
+    monkeypatch.setattr(zelmor, "_TO_GRID", zelmor._TO_GRID._replace(into=spying(_zelmor.to_grid_into)))
     for size in (12, 2 * _zelmor.SLICE_POINTS):  # copied whole, and read a slice at a time
         latitude, longitude = np.linspace(48, 56, size), np.linspace(13, 25, size)
         zelmor.to_grid(unaligned(latitude), unaligned(longitude)[::-1])

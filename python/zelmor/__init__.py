@@ -97,15 +97,15 @@ def _reals(value: npt.ArrayLike, name: str) -> Tuple[np.ndarray, Optional[np.nda
 
 
 class _Conversion(NamedTuple):
-    """One direction of the extension: into new arrays, into given ones, and the new arrays it fills."""
+    """One direction of the extension: the conversion into given one-dimensional arrays, and the new
+    result arrays of a shape that it fills."""
 
-    whole: Callable[..., Tuple[np.ndarray, ...]]
     into: Callable[..., None]
-    new_results: Callable[[int], Tuple[np.ndarray, ...]]
+    new_results: Callable[[Tuple[int, ...]], Tuple[np.ndarray, ...]]
 
 
-_TO_GRID = _Conversion(_zelmor.to_grid, _zelmor.to_grid_into, _zelmor.new_grid_results)
-_TO_GEODETIC = _Conversion(_zelmor.to_geodetic, _zelmor.to_geodetic_into, _zelmor.new_geodetic_results)
+_TO_GRID = _Conversion(_zelmor.to_grid_into, _zelmor.new_grid_results)
+_TO_GEODETIC = _Conversion(_zelmor.to_geodetic_into, _zelmor.new_geodetic_results)
 
 
 def _ready(array: np.ndarray) -> bool:
@@ -114,11 +114,11 @@ def _ready(array: np.ndarray) -> bool:
     return array.dtype == np.float64 and array.flags.c_contiguous and array.flags.aligned
 
 
-def _in_slices(conversion: _Conversion, arrays: List[np.ndarray], count: int) -> Tuple[np.ndarray, ...]:
-    """The conversion of broadcast, strided, unaligned or other-typed `arrays`, read a slice at a time as
-    contiguous, aligned float64 (numpy's buffered iteration, in C order), so that no full-size copy of
-    them is ever made: memory is the results', and Ctrl-C is heard after each slice."""
-    results = conversion.new_results(count)
+def _in_slices(conversion: _Conversion, arrays: List[np.ndarray], results: List[np.ndarray]) -> None:
+    """The conversion of broadcast, strided, unaligned or other-typed `arrays` into the one-dimensional
+    `results`, read a slice at a time as contiguous, aligned float64 (numpy's buffered iteration, in C
+    order), so that no full-size copy of them is ever made: memory is the results', and Ctrl-C is heard
+    after each slice."""
     # (numpy 1.24's type stubs leave out the "contig" flag, which nditer takes.)
     slices = np.nditer(arrays, flags=["external_loop", "buffered", "zerosize_ok"],
                        op_flags=[["readonly", "contig", "aligned"]] * 2,  # type: ignore[list-item]
@@ -128,7 +128,6 @@ def _in_slices(conversion: _Conversion, arrays: List[np.ndarray], count: int) ->
         end = at + len(first)
         conversion.into(first, second, *(result[at:end] for result in results))
         at = end
-    return results
 
 
 def _convert(conversion: _Conversion, first: npt.ArrayLike, second: npt.ArrayLike, names: Tuple[str, str]):
@@ -144,15 +143,15 @@ def _convert(conversion: _Conversion, first: npt.ArrayLike, second: npt.ArrayLik
             f"{names[0]} and {names[1]} cannot be broadcast together: shapes {first_array.shape} and {second_array.shape}"
         ) from None
     shape = broadcast[0].shape
-    count = int(np.prod(shape))
-    if all(_ready(array) for array in broadcast) or count <= _zelmor.SLICE_POINTS:
+    # Made in their final shape, and written through one-dimensional views of their own memory.
+    results: Tuple[np.ndarray, ...] = conversion.new_results(shape)
+    flat_results = [result.reshape(-1) for result in results]
+    if all(_ready(array) for array in broadcast) or results[0].size <= _zelmor.SLICE_POINTS:
         # Contiguous and aligned, as the C++ code reads doubles: as they are, or copied when that is small.
         flat = [np.require(array, np.float64, ["C_CONTIGUOUS", "ALIGNED"]).reshape(-1) for array in broadcast]
-        results = conversion.whole(*flat)
+        conversion.into(*flat, *flat_results)
     else:
-        results = _in_slices(conversion, broadcast, count)
-    for result in results:
-        result.shape = shape  # in place, so that each result keeps its own memory (a reshape is a view)
+        _in_slices(conversion, broadcast, flat_results)
     if first_mask is not None or second_mask is not None:
         hidden = np.zeros(shape, dtype=bool)
         for mask in (first_mask, second_mask):

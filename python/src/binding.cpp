@@ -137,27 +137,6 @@ py::tuple new_geodetic_results(const std::vector<py::ssize_t>& shape)
                           results_array<Coordinates>(zelmor_python::new_doubles(shape)));
 }
 
-// x, y (metres) and status of each point given by latitude and longitude (degrees), in new arrays.
-py::tuple to_grid(const Coordinates& latitude, const Coordinates& longitude)
-{
-    py::tuple results = new_grid_results({static_cast<py::ssize_t>(point_count(latitude, longitude))});
-    auto x = results[0].cast<Coordinates>();
-    auto y = results[1].cast<Coordinates>();
-    auto statuses = results[2].cast<Statuses>();
-    to_grid_into(latitude, longitude, x, y, statuses);
-    return results;
-}
-
-// Latitude and longitude (degrees) of each point given by x and y (metres), in new arrays.
-py::tuple to_geodetic(const Coordinates& x, const Coordinates& y)
-{
-    py::tuple results = new_geodetic_results({static_cast<py::ssize_t>(point_count(x, y))});
-    auto latitude = results[0].cast<Coordinates>();
-    auto longitude = results[1].cast<Coordinates>();
-    to_geodetic_into(x, y, latitude, longitude);
-    return results;
-}
-
 // The one-point functions themselves, for the tests that hold the batch forms to them.
 py::tuple geodetic_to_grid_one(double latitude, double longitude)
 {
@@ -188,10 +167,6 @@ PYBIND11_MODULE(_zelmor, module)
     module.attr("LATITUDE_OUTSIDE") = zelmor::kLatitudeOutside;
     module.attr("LONGITUDE_OUTSIDE") = zelmor::kLongitudeOutside;
     module.attr("SLICE_POINTS") = kSlicePoints;
-    module.def("to_grid", &to_grid, py::arg("latitude"), py::arg("longitude"),
-               "(x, y, status) of contiguous float64 arrays of latitude and longitude.");
-    module.def("to_geodetic", &to_geodetic, py::arg("x"), py::arg("y"),
-               "(latitude, longitude) of contiguous float64 arrays of x and y.");
     // The results are written where they are given, never into a copy: no conversion of them is allowed.
     module.def(
         "to_grid_into", &to_grid_into, py::arg("latitude"), py::arg("longitude"), py::arg("x").noconvert(),

@@ -18,6 +18,8 @@
 //   of a complex variable, good to well under a millimetre within the accepted area.
 #pragma once
 
+#include <zelmor/projection.hpp>
+
 namespace zelmor::grid {
 
 inline constexpr double kPi = 3.141592653589793;          // the double nearest to pi
@@ -43,8 +45,8 @@ inline constexpr double kFalseEasting = 500000.0;     // metres added to m0 * Y
 // Accepted area of the forward conversion, both ends inclusive: latitude 48..56 deg and longitude
 // difference from the central meridian -6..+6 deg (longitude 13..25 deg E); compared in radians, the
 // degrees taken to radians as the conversion takes a point's (times pi, then over 180).
-inline constexpr double kMinLatitudeDegrees = 48.0;
-inline constexpr double kMaxLatitudeDegrees = 56.0;
+inline constexpr double kMinLatitudeDegrees = kAreaMinLatitude;
+inline constexpr double kMaxLatitudeDegrees = kAreaMaxLatitude;
 inline constexpr double kMaxLongitudeDifferenceDegrees = 6.0;
 inline constexpr double kMinLatitude = kMinLatitudeDegrees * kPi / kDegreesPerHalfTurn;
 inline constexpr double kMaxLatitude = kMaxLatitudeDegrees * kPi / kDegreesPerHalfTurn;

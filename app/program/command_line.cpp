@@ -38,28 +38,6 @@ bool asks_for_help(std::string_view argument)
     return argument == "--help" || argument == "-h";
 }
 
-// Prints `argument` on `stream` on one line whatever it holds: each control character (a newline, a
-// tab, an escape that would move the terminal's cursor) as a C escape, \n, \t or \x1b.
-void print_argument(std::FILE* stream, std::string_view argument)
-{
-    constexpr char kHexDigits[] = "0123456789abcdef";
-    constexpr unsigned char kFirstPrintable = 0x20;  // the space; below it, control characters
-    constexpr unsigned char kDelete = 0x7f;          // a control character too
-    std::string_view::size_type start = 0;
-    for (std::string_view::size_type i = 0; i < argument.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(argument[i]);
-        if (byte >= kFirstPrintable && byte != kDelete) {
-            continue;
-        }
-        print_text(stream, argument.substr(start, i - start));
-        const char named = byte == '\n' ? 'n' : byte == '\t' ? 't' : byte == '\r' ? 'r' : '\0';
-        const char escape[4] = {'\\', named != '\0' ? named : 'x', kHexDigits[byte >> 4], kHexDigits[byte & 0xf]};
-        print_text(stream, std::string_view(escape, named != '\0' ? 2 : 4));
-        start = i + 1;
-    }
-    print_text(stream, argument.substr(start));
-}
-
 }  // namespace
 
 Asked answer_command_line(int argc, const char* const* argv, std::FILE* refusals)
@@ -80,7 +58,7 @@ Asked answer_command_line(int argc, const char* const* argv, std::FILE* refusals
     const bool first_is_question = asks_for_help(first) || first == "--version";
     if (refusals != nullptr) {
         print_text(refusals, kArgumentNotTakenStart);
-        print_argument(refusals, first_is_question ? std::string_view(argv[2]) : first);
+        print_escaped(refusals, first_is_question ? std::string_view(argv[2]) : first);
         print_text(refusals, kArgumentNotTakenEnd);
     }
     return Asked::kArgumentRefused;

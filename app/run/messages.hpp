@@ -44,8 +44,17 @@ inline constexpr std::string_view kOutOfRange = "wspolrzedne poza dopuszczalnym 
 
 void print_text(std::FILE* console, std::string_view text);
 
+// Prints `text` (an argument, a name from a file) on one line whatever it holds: each control character
+// (a newline, a tab, an escape that would move the terminal's cursor) as a C escape, \n, \t or \x1b.
+void print_escaped(std::FILE* stream, std::string_view text);
+
 // "dane.txt: wiersz <line_number>: <problem>\n"
 void print_line_problem(std::FILE* console, std::uint64_t line_number, std::string_view problem);
+
+// "<file_name>: wiersz <line_number>: <problem>\n", the same word about a row of another file. The name
+// is cut to its first 160 bytes.
+void print_row_problem(std::FILE* console, std::string_view file_name, std::uint64_t line_number,
+                       std::string_view problem);
 
 // "Wczytano <lines_read> wierszy z pliku dane.txt\n"
 void print_summary(std::FILE* console, std::uint64_t lines_read);

@@ -15,6 +15,12 @@ inline constexpr int kConverted = 0;         // success: both result slots writt
 inline constexpr int kLatitudeOutside = 1;   // latitude outside 48..56 deg: result slots untouched
 inline constexpr int kLongitudeOutside = 2;  // longitude outside 13..25 deg: result slots untouched
 
+// The accepted area of the conversion to the grid, degrees, both ends inclusive.
+inline constexpr double kAreaMinLatitude = 48.0;
+inline constexpr double kAreaMaxLatitude = 56.0;
+inline constexpr double kAreaMinLongitude = 13.0;
+inline constexpr double kAreaMaxLongitude = 25.0;
+
 // Latitude and longitude in decimal degrees (north and east positive) to grid x (northing) and
 // y (easting) in metres. The point must lie in the accepted area, 48..56 deg N and 13..25 deg E, both
 // ends inclusive; the latitude is checked first, so a point outside in both returns kLatitudeOutside.

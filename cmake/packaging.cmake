@@ -10,7 +10,7 @@ set(ZELMOR_CONTACT "the zelmor developers <maintainers@users.noreply.c-seed-26a3
 if(WIN32)
   # One folder, as Windows users unpack it: the program, the documents, the licence, and an example
   # dane.txt beside the program, so that starting it there converts the example at once.
-  install(TARGETS zelmor RUNTIME DESTINATION . COMPONENT runtime)
+  install(TARGETS zelmor zelmor-csv RUNTIME DESTINATION . COMPONENT runtime)
   install(FILES README.md README.pl.md examples/dane.txt DESTINATION . COMPONENT runtime)
   # The pages the READMEs send their readers to, beside them as in the sources.
   install(DIRECTORY docs/ DESTINATION docs COMPONENT runtime FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
@@ -22,7 +22,7 @@ if(WIN32)
     install(FILES ${ZELMOR_WEB_PAGE} DESTINATION . COMPONENT runtime)
   endif()
 else()
-  install(TARGETS zelmor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
+  install(TARGETS zelmor zelmor-csv RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
   install(FILES README.md README.pl.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT runtime)
   install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs COMPONENT runtime
           FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
@@ -49,7 +49,7 @@ else()
   # headers take the version from VERSION.
   find_program(ZELMOR_GZIP gzip REQUIRED)
   set(ZELMOR_COMPRESSED "")
-  foreach(page man/zelmor.1 man/pl/zelmor.1 cmake/debian/changelog)
+  foreach(page man/zelmor.1 man/pl/zelmor.1 man/zelmor-csv.1 man/pl/zelmor-csv.1 cmake/debian/changelog)
     set(configured ${PROJECT_BINARY_DIR}/configured/${page})
     set(copy ${PROJECT_BINARY_DIR}/compressed/${page})
     configure_file(${PROJECT_SOURCE_DIR}/${page} ${configured} @ONLY)
@@ -60,9 +60,10 @@ else()
     list(APPEND ZELMOR_COMPRESSED ${copy}.gz)
   endforeach()
   add_custom_target(compressed_documents ALL DEPENDS ${ZELMOR_COMPRESSED})
-  install(FILES ${PROJECT_BINARY_DIR}/compressed/man/zelmor.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
-          COMPONENT runtime)
-  install(FILES ${PROJECT_BINARY_DIR}/compressed/man/pl/zelmor.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/pl/man1
+  install(FILES ${PROJECT_BINARY_DIR}/compressed/man/zelmor.1.gz ${PROJECT_BINARY_DIR}/compressed/man/zelmor-csv.1.gz
+          DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT runtime)
+  install(FILES ${PROJECT_BINARY_DIR}/compressed/man/pl/zelmor.1.gz
+          ${PROJECT_BINARY_DIR}/compressed/man/pl/zelmor-csv.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/pl/man1
           COMPONENT runtime)
   # Each package's own copyright and changelog (the Python package's only in its Debian package: a
   # plain install leaves the Python package to pip).

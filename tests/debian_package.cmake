@@ -12,7 +12,8 @@ if(NOT package)
   message(FATAL_ERROR "no zelmor_*.deb was made:\n${output}")
 endif()
 execute_process(COMMAND ${DPKG_DEB} --contents ${package} OUTPUT_VARIABLE contents)
-foreach(expected ./usr/bin/zelmor ./usr/share/man/man1/zelmor.1.gz ./usr/share/man/pl/man1/zelmor.1.gz
+foreach(expected ./usr/bin/zelmor ./usr/bin/zelmor-csv ./usr/share/man/man1/zelmor.1.gz ./usr/share/man/pl/man1/zelmor.1.gz
+                 ./usr/share/man/man1/zelmor-csv.1.gz
                  ./usr/share/doc/zelmor/copyright ./usr/share/doc/zelmor/changelog.gz ./usr/share/doc/zelmor/README.md
                  ./usr/share/doc/zelmor/README.pl.md ./usr/share/doc/zelmor/docs/using.md
                  ./usr/share/doc/zelmor/docs/using.pl.md ./usr/share/doc/zelmor/examples/dane.txt)

@@ -1,15 +1,18 @@
-# Puts the page's script (page.js) and the worker's code (worker.js, then the program's module) into the
-# page, and its version; the worker's code waits there as a script of type text/plain for the page to
-# start workers from it.
-#   cmake -DPAGE=page.html -DSCRIPT=page.js -DWORKER=worker.js -DMODULE=zelmor.js -DVERSION=<version>
+# Puts the page's script (page.js) and the workers' code (worker.js, then the program's module; worker.js,
+# then the table converter's) into the page, and its version; the workers' code waits there as scripts
+# of type text/plain for the page to start workers from.
+#   cmake -DPAGE=page.html -DSCRIPT=page.js -DWORKER=worker.js -DMODULE=zelmor.js -DTABLE_MODULE=zelmor-csv.js
+#         -DVERSION=<version>
 #         -DOUTPUT=zelmor.html -P assemble_page.cmake
 file(READ ${PAGE} page)
 file(READ ${SCRIPT} page_script)
 file(READ ${WORKER} worker)
 file(READ ${MODULE} module)
+file(READ ${TABLE_MODULE} table_module)
 set(script "${worker}\n${module}")
+set(table_script "${worker}\n${table_module}")
 # Inside a script element these would end it, or change how the browser reads on.
-foreach(part script page_script)
+foreach(part script table_script page_script)
   foreach(breaking "</script" "<!--" "<script")
     string(FIND "${${part}}" "${breaking}" found)
     if(NOT found EQUAL -1)
@@ -20,4 +23,5 @@ endforeach()
 string(REPLACE "@ZELMOR_PAGE_SCRIPT@" "${page_script}" page "${page}")
 string(REPLACE "@ZELMOR_VERSION@" "${VERSION}" page "${page}")
 string(REPLACE "@ZELMOR_WORKER_SCRIPT@" "${script}" page "${page}")
+string(REPLACE "@ZELMOR_TABLE_WORKER_SCRIPT@" "${table_script}" page "${page}")
 file(WRITE ${OUTPUT} "${page}")

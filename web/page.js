@@ -22,6 +22,10 @@ const words = {
     failed: "Program nie mógł się uruchomić w tej przeglądarce. Potrzebna jest nowsza przeglądarka (Chrome lub Edge od wersji 97, Firefox od 102, Safari od 16). Spróbuj ponownie albo w innej przeglądarce.",
     browserSaid: "Przeglądarka podała: ",
     cut: "… (to pierwszy megabajt komunikatów; wszystkie zapisuje „Zapisz komunikaty”)",
+    table: (seconds, exit) => exit === 0 ? `Gotowe w ${seconds} s: przeliczono każdy wiersz tabeli.`
+      : exit === 1 ? `Gotowe w ${seconds} s: nie każdy wiersz tabeli przeliczono (powody w komunikatach i w kolumnie zelmor).`
+      : `Tabeli nie przeliczono (przyczyna w komunikatach).`,
+    saveTable: "Zapisz tabelę",
   },
   en: {
     reading: "Converting…",
@@ -33,6 +37,10 @@ const words = {
     failed: "The program could not start in this browser. It needs a newer one (Chrome or Edge 97 or later, Firefox 102, Safari 16). Try again, or in another browser.",
     browserSaid: "The browser said: ",
     cut: "… (this is the first megabyte of the messages; “Save the messages” saves them all)",
+    table: (seconds, exit) => exit === 0 ? `Done in ${seconds} s: every row of the table converted.`
+      : exit === 1 ? `Done in ${seconds} s: not every row of the table converted (the messages and the zelmor column say why).`
+      : `The table was not converted (the messages say why).`,
+    saveTable: "Save the table",
   },
 };
 const kShownConsoleBytes = 1 << 20;  // console bytes shown on the page (some 20 000 lines); all are saved
@@ -51,7 +59,9 @@ function number(value, decimals = 0) {
 function showStatus() {
   const w = words[language];
   let text = status.key ? w[status.key] : "";
-  if (status.key === "done" && status.exit === 0) {
+  if (status.key === "done" && status.table) {
+    text = w.table(number(status.seconds, 2), status.exit);
+  } else if (status.key === "done" && status.exit === 0) {
     const read = status.read === null ? null
       : { count: status.read, text: number(status.read), rejected: number(status.read - status.converted) };
     text = w.done(number(status.seconds, 2), read, number(status.converted));
@@ -59,6 +69,7 @@ function showStatus() {
     text = w.error(number(status.seconds, 2), number(status.converted));
   }
   $("status").textContent = text;
+  $("save").textContent = status.table ? w.saveTable : $("save").dataset[language];
   $("status-detail").textContent = status.key === "failed" ? w.browserSaid + status.message : "";
 }
 
@@ -72,17 +83,40 @@ function setLanguage(chosen) {
   consoleShown.show();
 }
 
-// One worker per run, as one process per run. The next is started as soon as one run ends, so that it
-// is ready by the time the next file is chosen.
-const workerUrl = URL.createObjectURL(new Blob([$("worker-source").textContent], { type: "text/javascript" }));
-let compiledModule = null;  // the program's WebAssembly, compiled by the first worker, for every other
+// One worker per run, as one process per run: the program's for a file of points, the table converter's
+// for a table. The next of each kind is started as soon as one run ends, so that it is ready by the time
+// the next file is chosen.
+const workerUrls = {
+  program: URL.createObjectURL(new Blob([$("worker-source").textContent], { type: "text/javascript" })),
+  table: URL.createObjectURL(new Blob([$("table-worker-source").textContent], { type: "text/javascript" })),
+};
+// Each kind's WebAssembly, compiled by its first worker, for every other.
+const compiledModules = { program: null, table: null };
+
+// A table by its name's ending (a spreadsheet's or QGIS's CSV export, a tab-separated file), or by its
+// start: a file of points for the program has lines that start with a tag, W or P, and a blank, and a
+// listing of points (101 459309.21 500000.00) or any other table does not. An empty file is the program's.
+const kKindSample = 1 << 16;  // bytes of a file looked at to tell its kind
+async function kindOf(file) {
+  if (/\.(csv|tsv)$/i.test(file.name)) {
+    return "table";
+  }
+  const start = await file.slice(0, kKindSample).text();
+  return /(^|[\r\n])[ \t]*[WP][ \t]/.test(start) || start.trim() === "" ? "program" : "table";
+}
+
+// The name a converted table is saved under: the table's own, with "_zelmor" before its ending.
+function tableResultName(name) {
+  const dot = name.lastIndexOf(".");
+  return dot > 0 ? `${name.slice(0, dot)}_zelmor${name.slice(dot)}` : `${name}_zelmor.csv`;
+}
 
 // A new worker, once its module is ready to run the program; refused with what went wrong when the
 // program cannot start there (a browser that refuses its WebAssembly, a worker that fails), or does not
 // within kStartDeadline.
-function readyWorker() {
-  const worker = new Worker(workerUrl);
-  worker.postMessage({ kind: "module", module: compiledModule });
+function readyWorker(kind) {
+  const worker = new Worker(workerUrls[kind]);
+  worker.postMessage({ kind: "module", module: compiledModules[kind] });
   return new Promise((resolve, reject) => {
     const fail = (message) => {
       worker.terminate();
@@ -91,7 +125,7 @@ function readyWorker() {
     const deadline = setTimeout(() => fail(`no answer in ${kStartDeadline / 1000} s`), kStartDeadline);
     worker.onmessage = (event) => {
       if (event.data.kind === "compiled") {
-        compiledModule = event.data.module;
+        compiledModules[kind] = event.data.module;
       } else if (event.data.kind === "ready") {
         clearTimeout(deadline);
         resolve(worker);
@@ -108,17 +142,19 @@ function readyWorker() {
   });
 }
 
-// The next run's worker, being readied (null while a run has it), and the run going on.
-let spare = null;
+// The next run's worker of each kind, being readied (null while a run has it), and the run going on.
+const spares = { program: null, table: null };
 let current = null;     // the worker of the run going on, or null
+let currentKind = "";   // its kind
 let runs = 0;           // runs begun: one whose number is not the last was replaced by a later file
 let busy = false;       // a run has begun and not ended
 
-function readySpare() {
-  spare = readyWorker();
-  spare.catch(() => {});  // heard when a file is chosen
+function readySpare(kind) {
+  spares[kind] = readyWorker(kind);
+  spares[kind].catch(() => {});  // heard when a file is chosen
 }
-readySpare();
+readySpare("program");
+readySpare("table");
 
 // What the two save buttons save: the parts of a file, as Blobs, which the browser keeps (in memory or
 // on disk) apart from the page; they become one Blob, without a copy, when the file is first saved.
@@ -177,14 +213,16 @@ function finishRun(worker, started, text, message) {
   }
   current = null;
   busy = false;
-  readySpare();  // only now: its start would take time from this run
+  const table = currentKind === "table";
+  readySpare(currentKind);  // only now: its start would take time from this run
   const seconds = (performance.now() - started) / 1000;
   if (message.kind === "done") {
     const summary = /Wczytano (\d+) wierszy z pliku/.exec(new TextDecoder().decode(message.consoleTail));
-    status = { key: "done", seconds, exit: message.status, converted: message.resultLines,
+    status = { key: "done", seconds, exit: message.status, converted: message.resultLines, table,
                read: summary ? Number(summary[1]) : null };
     $("progress").value = 1;
-    $("save").disabled = false;
+    // A table that could not be converted has nothing to save: nothing was written.
+    $("save").disabled = table && message.status === 2;
   } else {
     status = { key: "failed", message: message.message };
   }
@@ -209,18 +247,29 @@ async function convert(file) {
   if (current !== null) {
     current.terminate();
     current = null;
-    readySpare();
+    readySpare(currentKind);
   }
+  let kind;
+  try {
+    kind = await kindOf(file);
+  } catch (error) {
+    kind = "program";  // a file that cannot be read: the program says so in its own words
+  }
+  if (run !== runs) {
+    return;  // a later file came meanwhile
+  }
+  currentKind = kind;
   const started = performance.now();
   clearSaved();
   $("console").textContent = "";
   $("progress").value = 0;
-  status = { key: restarted ? "restarted" : "reading" };
+  status = { key: restarted ? "restarted" : "reading", table: kind === "table" };
+  saved["save"].name = kind === "table" ? tableResultName(file.name) : "wyniki.txt";
   showStatus();
   document.body.dataset.state = "running";
   let worker;
   try {
-    worker = await spare;
+    worker = await spares[kind];
   } catch (error) {
     if (run === runs) {
       finishRun(null, started, consoleText(), { kind: "failed", message: error.message });
@@ -230,7 +279,7 @@ async function convert(file) {
   if (run !== runs) {
     return;  // a later file came while this one's worker was starting, and takes that worker
   }
-  spare = null;
+  spares[kind] = null;
   current = worker;
   const text = consoleText();
   worker.onmessage = (event) => {
@@ -252,7 +301,7 @@ async function convert(file) {
   };
   // An error the program could not report itself (the browser out of memory, say) ends the run too.
   worker.onerror = (event) => finishRun(worker, started, text, { kind: "failed", message: event.message });
-  worker.postMessage({ kind: "file", file });
+  worker.postMessage({ kind: "file", file, table: kind === "table" });
 }
 
 $("language").addEventListener("click", () => setLanguage(language === "pl" ? "en" : "pl"));

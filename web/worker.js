@@ -1,4 +1,5 @@
-// The program in a worker of its own, one run per worker as one run per process: the page starts a
+// The program, or the table converter, in a worker of its own, one run per worker as one run per
+// process (the table converter's worker is this code with its module): the page starts a
 // worker, hands it the compiled module and then the chosen file, and receives progress, the console's
 // bytes, wyniki.txt and, at the end, the exit status with the number of result lines and the console's
 // last bytes (where the program's count of lines read is). Put before the program's module
@@ -150,6 +151,15 @@ function setUpFiles() {
   FS.open("/dev/zelmor-console", "w");
 }
 
+// The table converter's command line: the chosen file by its own name (so that its messages name it as
+// they do on a computer), read through the input device, and its table written to the results device.
+function tableArguments(name) {
+  const usable = /^[^/\\\0]+$/.test(name) && ![".", "..", "dane.txt", "wyniki.txt"].includes(name);
+  const path = usable ? name : "tabela.csv";
+  FS.mkdev("/work/" + path, FS.makedev(kDeviceMajor, 0));
+  return [path, "-o", "wyniki.txt"];
+}
+
 function finish(status) {
   sendResults();
   reportProgress(chosen.size, true);
@@ -195,7 +205,7 @@ self.onmessage = (event) => {
   }
   chosen = event.data.file;
   try {
-    Module.callMain([]);
+    Module.callMain(event.data.table ? tableArguments(chosen.name) : []);
   } catch (error) {
     postMessage({ kind: "failed", message: String(error) });
   }

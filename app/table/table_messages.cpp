@@ -21,9 +21,7 @@ constexpr Doubt kDoubts[] = {
     {ShapeStatus::kMixedDecimals,
      "liczby sa zapisane z kropka i z przecinkiem (wskaz separator dziesietny: --decimal . albo --decimal ,)", ""},
     {ShapeStatus::kDegreesUnderXY,
-     "kolumny X i Y maja wartosci w stopniach: to dlugosc i szerokosc, jak w eksporcie z QGIS? "
-     "(potwierdz: --gis, albo wskaz kolumny: --columns A,B)",
-     ""},
+     "kolumny X i Y maja wartosci w stopniach, X szerokosci, a Y dlugosci (wskaz kolumny: --columns A,B)", ""},
     {ShapeStatus::kSwappedGeodetic,
      "kolumna szerokosci ma wartosci dlugosci, a kolumna dlugosci wartosci szerokosci (wskaz kolumny: --columns B,L)",
      ""},

@@ -19,6 +19,7 @@ struct Pair {
     std::size_t northing;
     std::size_t easting;
     Direction direction;
+    bool gis_file = false;  // named X and Y, longitude first: the file is in GIS order, and so is its output
 };
 
 // What one delimiter makes of the sample: the rows, and what is settled so far.
@@ -122,11 +123,12 @@ ShapeStatus pairs_by_name(std::vector<Pair>& pairs, std::string& detail, const R
         const std::size_t y = column(ColumnName::kGridY);
         const ColumnValues x_values = values_of(reading, x);
         const ColumnValues y_values = values_of(reading, y);
+        // Degrees under X and Y are a GIS file's longitude and latitude, as QGIS writes them; the other
+        // way round, they are no order anyone writes.
         if (holds_longitudes(x_values) && holds_latitudes(y_values)) {
-            if (asked.order != AxisOrder::kGis) {
-                return ShapeStatus::kDegreesUnderXY;
-            }
-            pairs.push_back({y, x, Direction::kToGrid});
+            pairs.push_back({y, x, Direction::kToGrid, true});
+        } else if (holds_latitudes(x_values) && holds_longitudes(y_values)) {
+            return ShapeStatus::kDegreesUnderXY;
         } else {
             pairs.push_back(in_order(x, y, Direction::kToGeodetic, asked.order));
         }
@@ -230,6 +232,7 @@ ShapeStatus tell_columns(TableShape& shape, std::string& detail, const Reading& 
     shape.northing_column = pairs[0].northing;
     shape.easting_column = pairs[0].easting;
     shape.direction = pairs[0].direction;
+    shape.order = pairs[0].gis_file ? AxisOrder::kGis : asked.order;
     return ShapeStatus::kTold;
 }
 

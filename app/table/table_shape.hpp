@@ -42,7 +42,7 @@ struct TableShape {
     std::size_t easting_column;   // the longitude's column or the y easting's
     std::size_t width;            // cells of the first row: shorter rows are given empty cells up to it
     Direction direction;
-    AxisOrder order;
+    AxisOrder order;  // as asked; GIS order for a file of longitudes and latitudes named X and Y
 };
 
 enum class ShapeStatus {
@@ -52,7 +52,7 @@ enum class ShapeStatus {
     kSeveralPairs,      // more than one pair of columns could be (`detail` names them)
     kBothSystems,       // the header names both systems' columns
     kMixedDecimals,     // numbers with a decimal point and with a decimal comma
-    kDegreesUnderXY,    // columns named X and Y hold degrees: a GIS file of longitudes and latitudes?
+    kDegreesUnderXY,    // columns named X and Y hold latitudes and longitudes, in that order
     kSwappedGeodetic,   // the latitude's column holds longitudes and the longitude's latitudes
     kNotWhatNamed,      // a column's values cannot be what its name says (`detail` names it)
     kColumnNotFound,    // a column the user named is not in the table (`detail`)

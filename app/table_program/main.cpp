@@ -68,8 +68,11 @@ int finish_rows(TableStatus status, const TableCounts& counts, std::string_view 
     return kEveryRowConverted;
 }
 
-int convert(const TableOptions& options)
+int convert(TableOptions options)
 {
+    if (options.output_path != nullptr && std::string_view(options.output_path) == "-") {
+        options.output_path = nullptr;  // "-o -": standard output, as cs2cs and its kin take it
+    }
     const bool from_standard_input = options.input_path == nullptr || std::string_view(options.input_path) == "-";
     const std::string_view name = from_standard_input ? kStandardInputName : std::string_view(options.input_path);
     std::FILE* input = from_standard_input ? stdin : std::fopen(options.input_path, "rb");

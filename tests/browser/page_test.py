@@ -32,6 +32,7 @@ from browser_page import (choose, mixed_lines, open_controlled, run_page, save_b
 ROOT = Path(__file__).resolve().parents[2]
 PAGE = Path(os.environ.get("ZELMOR_PAGE", ROOT / "build-web" / "zelmor.html")).resolve()
 PROGRAM = Path(os.environ.get("ZELMOR_PROGRAM", ROOT / "build" / "zelmor")).resolve()
+TABLE_PROGRAM = PROGRAM.with_name("zelmor-csv")
 EXAMPLE = ROOT / "examples" / "dane.txt"
 SHOWN_BYTES = 1 << 20  # the console bytes the page shows
 
@@ -286,3 +287,42 @@ def test_a_file_dropped_onto_the_page_is_converted(browser, tmp_path):
     wait_for_end(driver, 20)
     assert not driver.execute_script("return document.getElementById('drop').classList.contains('over')")
     expect_native(driver, downloads, EXAMPLE, tmp_path)
+
+
+# Tables as users have them, each chosen on the page and saved, against zelmor-csv's output for the file.
+POLISH_EXPORT = "Nr;Szerokość;Długość;Opis\r\n1;52,2297;21,0122;\"Warszawa; PKiN\"\r\n2;60;21;poza\r\n3;x;1;\r\n"
+PAGE_TABLES = {
+    "Polish spreadsheet export, UTF-8 with a BOM": ("punkty.csv", b"\xef\xbb\xbf" + POLISH_EXPORT.encode()),
+    "the same, Windows-1250": ("Punkty 1250.CSV", POLISH_EXPORT.encode("cp1250")),
+    "QGIS CSV export": ("warstwa.csv", b"X,Y,name\n21.0122,52.2297,\"Warszawa, PKiN\"\n14.55,53.43,Szczecin\n"),
+    "total station listing named .txt": ("pikiety.txt", b"101 459309.21 500000.00 123.45\n102 486757.2095 637382.2044 9\n"),
+    "a table that leaves a doubt": ("watpliwa.csv", b"1;50,1;52,2;21,0\n"),
+}
+
+
+@pytest.mark.parametrize("name", PAGE_TABLES)
+def test_a_table_comes_back_as_zelmor_csv_gives_it(browser, tmp_path, name):
+    file_name, data = PAGE_TABLES[name]
+    (tmp_path / file_name).write_bytes(data)
+    native = subprocess.run([TABLE_PROGRAM, file_name], cwd=tmp_path, capture_output=True, timeout=60)
+    driver, downloads = browser
+    driver.get(PAGE.as_uri())
+    for old in downloads.iterdir():
+        old.unlink()
+    choose(driver, tmp_path / file_name)
+    wait_for_end(driver, 60)
+    assert int(driver.find_element(By.TAG_NAME, "body").get_attribute("data-exit-status")) == native.returncode
+    saved_name = re.sub(r"(\.[^.]*)$", r"_zelmor\1", file_name)
+    wanted = ["komunikaty.txt"] + ([saved_name] if native.returncode != 2 else [])
+    for button in ("save", "save-console")[2 - len(wanted):]:
+        driver.find_element(By.ID, button).click()
+    wait_for(driver, lambda: sorted(file.name for file in downloads.iterdir()) == sorted(wanted), 60, "saved files")
+    assert (downloads / "komunikaty.txt").read_bytes() == native.stderr
+    if native.returncode != 2:
+        assert (downloads / saved_name).read_bytes() == native.stdout
+        assert text_of(driver, "save") == "Zapisz tabelę"
+    else:
+        assert not driver.find_element(By.ID, "save").is_enabled()
+    status = {0: "przeliczono każdy wiersz tabeli", 1: "nie każdy wiersz tabeli przeliczono",
+              2: "Tabeli nie przeliczono"}[native.returncode]
+    assert status in text_of(driver, "status")

@@ -35,9 +35,7 @@ std::vector<SampleRow> sample_rows(std::string_view bytes, bool whole, char deli
         QuoteState state = {false, true, false};
         std::uint64_t inner_lines = 0;
         const std::size_t end = find_row_end(state, inner_lines, bytes, delimiter);
-        if (end == bytes.size() && !whole && !rows.empty()) {
-            break;
-        }
+        const bool cut = end == bytes.size() && !whole;
         std::string_view row = bytes.substr(0, end);
         bytes.remove_prefix(end < bytes.size() ? end + 1 : end);
         if (!row.empty() && row.back() == '\r') {
@@ -48,7 +46,17 @@ std::vector<SampleRow> sample_rows(std::string_view bytes, bool whole, char deli
         }
         SampleRow cells(split_cells(nullptr, 0, row, delimiter));
         split_cells(cells.data(), cells.size(), row, delimiter);
-        rows.push_back(std::move(cells));
+        // A row cut off where the sample ends still tells by its whole cells (a long row at the start);
+        // its last may be cut.
+        if (cut) {
+            cells.pop_back();
+        }
+        if (!cells.empty()) {
+            rows.push_back(std::move(cells));
+        }
+        if (cut) {
+            break;
+        }
     }
     return rows;
 }

@@ -11,8 +11,8 @@ namespace zelmor {
 using SampleRow = std::vector<std::string_view>;
 
 // The rows at the start of `bytes`, blank ones left out, at most `limit`, under the quoting rules of
-// `delimiter`. A last row that does not end in `bytes` is left out unless `whole` says the table ends
-// there (or it is the only row).
+// `delimiter`. A last row that does not end in `bytes` (unless `whole` says the table ends there) is
+// taken without its last cell, which may be cut.
 std::vector<SampleRow> sample_rows(std::string_view bytes, bool whole, char delimiter, std::size_t limit);
 
 // Cells that read as numbers only with a decimal comma, and only with a decimal point, over `rows`.

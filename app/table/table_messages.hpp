@@ -10,7 +10,7 @@
 namespace zelmor {
 
 // A row longer than the reader's buffer: kept as it is, with its new cells empty.
-inline constexpr std::string_view kRowTooLong = "wiersz dluzszy niz 1 MiB, przepisany bez zmian";
+inline constexpr std::string_view kRowTooLong = "wiersz dluzszy niz 256 KiB, przepisany bez zmian";
 
 // The start of every message about a whole table: the converter's name.
 inline constexpr std::string_view kTableProgram = "zelmor-csv: ";

@@ -18,11 +18,11 @@ namespace zelmor {
 namespace {
 
 // The reader's buffer, bytes: a row up to this long is converted; a longer one is kept as it is.
-constexpr std::size_t kTableBufferSize = std::size_t{1} << 20;
+constexpr std::size_t kTableBufferSize = std::size_t{1} << 18;
 // Bytes read before the shape is told from them (or the whole table, when shorter).
-constexpr std::size_t kSampleBytes = std::size_t{1} << 18;
+constexpr std::size_t kSampleBytes = std::size_t{1} << 17;
 // The output block, bytes: room for the longest row, the empty cells it may be given and its new cells.
-constexpr std::size_t kOutputSize = std::size_t{4} << 20;
+constexpr std::size_t kOutputSize = std::size_t{1} << 20;
 // Rows handled together, as the program's lines are: read, then converted in one batch, then written.
 constexpr std::size_t kBatchRows = 512;
 

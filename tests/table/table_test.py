@@ -228,3 +228,15 @@ def test_the_conventions_of_a_filter():
             table.write(data)
         same = subprocess.run(TABLE_COMMAND + [path, "-o", path], capture_output=True, timeout=DEADLINE)
         assert same.returncode == 2 and open(path, "rb").read() == data
+
+
+def test_a_row_longer_than_the_buffer_is_kept_whole_and_named():
+    long_cell = '"' + "x" * 150_000 + "\r\n" + "y" * 150_000 + '"'
+    data = f"B;L;opis\r\n52,1;21,1;{long_cell}\r\n52,2;21,2;krotki\r\n".encode()
+    run, written = run_table(data, [])
+    head, long_row, short_row, end = written.split(b"\r\n" + b"5")[0], *written.split(b"\r\n5")[1:], b""
+    assert long_row == f"2,1;21,1;{long_cell};;;wiersz dluzszy niz 256 KiB, przepisany bez zmian".encode()
+    assert short_row.startswith(b"2,2;21,2;krotki;") and short_row.endswith(b";ok\r\n") and end == b""
+    assert run.returncode == 1
+    assert [line for line in run.stderr.decode().splitlines() if ": wiersz " in line][0].endswith(
+        ": wiersz 2: wiersz dluzszy niz 256 KiB, przepisany bez zmian")

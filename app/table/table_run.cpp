@@ -109,7 +109,9 @@ void convert_batch(RowBatch& batch, Direction direction)
 
 char* append(char* at, std::string_view text)
 {
-    std::memcpy(at, text.data(), text.size());
+    if (!text.empty()) {  // an empty view's data may be null, which memcpy must never be given
+        std::memcpy(at, text.data(), text.size());
+    }
     return at + text.size();
 }
 

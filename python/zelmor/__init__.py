@@ -53,15 +53,25 @@ def _is_real(kind: type) -> bool:
     return issubclass(kind, numbers.Real) and not issubclass(kind, (bool, np.bool_))
 
 
+def _position(flat_index: int, shape: Tuple[int, ...]) -> object:
+    """The position of the `flat_index`th element of an array of `shape`: a number for a one-dimensional
+    array, a tuple of indices for others."""
+    where = tuple(int(index) for index in np.unravel_index(flat_index, shape))
+    return where[0] if len(where) == 1 else where
+
+
 def _from_objects(array: np.ndarray, name: str) -> np.ndarray:
     """An array of Python objects (from a list, a tuple, an object array or Series) as float64, each
     element a real number or pd.NA, which is NaN; a TypeError names the argument and what it held."""
     flat = array.ravel()
     kinds = set(map(type, flat))
-    for kind in kinds:
-        if not (_is_real(kind) or _is_missing_value(kind)):
-            held = next(element for element in flat if type(element) is kind)
-            raise TypeError(f"{name} must be real numbers, but holds {held!r} ({kind.__name__})")
+    wrong = {kind for kind in kinds if not (_is_real(kind) or _is_missing_value(kind))}
+    if wrong:
+        # The first element that is not a number, where it is: in a column read as text (a decimal comma
+        # read with a reader that expects a point), the one row to look at.
+        position, held = next((i, element) for i, element in enumerate(flat) if type(element) in wrong)
+        raise TypeError(f"{name} must be real numbers, but holds {held!r} ({type(held).__name__}) "
+                        f"at position {_position(position, array.shape)}")
     if any(_is_missing_value(kind) for kind in kinds):
         flat = np.array([np.nan if _is_missing_value(type(element)) else element for element in flat], dtype=object)
     return flat.astype(np.float64).reshape(array.shape)
@@ -92,7 +102,8 @@ def _reals(value: npt.ArrayLike, name: str) -> Tuple[np.ndarray, Optional[np.nda
     # Signed and unsigned integers and floats are real numbers; booleans, complex numbers, strings
     # and dates are not coordinates.
     if array.dtype.kind not in "iuf":
-        raise TypeError(f"{name} must be real numbers, not {array.dtype} ({type(value).__name__})")
+        first = f": {array.flat[0]!r} at position {_position(0, array.shape)}" if array.size else ""
+        raise TypeError(f"{name} must be real numbers, not {array.dtype} ({type(value).__name__}){first}")
     return array, None
 
 

@@ -11,7 +11,7 @@ if(WIN32)
   # One folder, as Windows users unpack it: the program, the documents, the licence, and an example
   # dane.txt beside the program, so that starting it there converts the example at once.
   install(TARGETS zelmor zelmor-csv RUNTIME DESTINATION . COMPONENT runtime)
-  install(FILES README.md README.pl.md examples/dane.txt DESTINATION . COMPONENT runtime)
+  install(FILES README.md README.pl.md examples/dane.txt examples/punkty.csv DESTINATION . COMPONENT runtime)
   # The pages the READMEs send their readers to, beside them as in the sources.
   install(DIRECTORY docs/ DESTINATION docs COMPONENT runtime FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
   install(FILES LICENSE DESTINATION . RENAME LICENSE.txt COMPONENT runtime)
@@ -26,7 +26,7 @@ else()
   install(FILES README.md README.pl.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT runtime)
   install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs COMPONENT runtime
           FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
-  install(FILES examples/dane.txt DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples COMPONENT runtime)
+  install(FILES examples/dane.txt examples/punkty.csv DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples COMPONENT runtime)
 
   # The licence in Debian's machine-readable copyright format, made from LICENSE: its copyright line,
   # and its permission notice as the text of the licence (which Debian calls Expat).

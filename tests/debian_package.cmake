@@ -16,7 +16,8 @@ foreach(expected ./usr/bin/zelmor ./usr/bin/zelmor-csv ./usr/share/man/man1/zelm
                  ./usr/share/man/man1/zelmor-csv.1.gz
                  ./usr/share/doc/zelmor/copyright ./usr/share/doc/zelmor/changelog.gz ./usr/share/doc/zelmor/README.md
                  ./usr/share/doc/zelmor/README.pl.md ./usr/share/doc/zelmor/docs/using.md
-                 ./usr/share/doc/zelmor/docs/using.pl.md ./usr/share/doc/zelmor/examples/dane.txt)
+                 ./usr/share/doc/zelmor/docs/using.pl.md ./usr/share/doc/zelmor/examples/dane.txt
+                 ./usr/share/doc/zelmor/examples/punkty.csv ./usr/share/doc/zelmor/docs/tables.md)
   string(FIND "${contents}" " ${expected}\n" found)
   if(found EQUAL -1)
     message(FATAL_ERROR "${package} lacks ${expected}:\n${contents}")

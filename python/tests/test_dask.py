@@ -61,3 +61,37 @@ def test_a_cluster_of_local_processes_listening_on_loopback_only():
         processes = [psutil.Process()] + psutil.Process().children(recursive=True)
         listening = [c.laddr for p in processes for c in p.connections(kind="inet") if c.status == psutil.CONN_LISTEN]
         assert len(listening) >= 5 and all(address.ip == "127.0.0.1" for address in listening), listening
+
+
+def never_computed(shape, chunks):
+    """A Dask array whose blocks raise when computed: a conversion that stays lazy never meets them."""
+    def refuse(block):
+        raise AssertionError("a Dask argument was computed before its results were asked for")
+    return da.map_blocks(refuse, da.zeros(shape, chunks=chunks), dtype=np.float64)
+
+
+def test_dask_arguments_stay_lazy_and_give_dask_results_in_their_chunks():
+    latitude = never_computed((10**9,), 10**7)  # 10^9 points: 8 GB each way, were they computed whole
+    x, y, status = zelmor.to_grid(latitude, 19.0)
+    back = zelmor.to_geodetic(latitude, latitude)
+    for result in (x, y, status) + back:
+        assert isinstance(result, da.Array) and result.chunks == latitude.chunks
+    assert status.dtype == np.int32
+    xarray = optional("xarray")
+    lazy = zelmor.to_grid(xarray.DataArray(latitude, dims="point"), 19.0)[0]
+    assert isinstance(lazy.data, da.Array) and lazy.dims == ("point",)
+    # Computed, each block's three results come from one conversion, and are the single call's.
+    x, y, status = zelmor.to_grid(da.from_array(LATITUDE, chunks=7_000), da.from_array(LONGITUDE, chunks=9_000))
+    same_as_one_call(*da.compute(x, y, status, scheduler="threads"))
+
+
+def test_a_dask_frame_gets_its_columns_partition_by_partition():
+    frame = zelmor.with_grid(points_frame(5))
+    assert isinstance(frame, dd.DataFrame) and frame.npartitions == 5
+    computed = frame.compute(scheduler="threads")
+    same_as_one_call(computed["x"], computed["y"], computed["status"])
+    try:
+        zelmor.to_grid(points_frame(2)["latitude"], 19.0)
+        raise AssertionError("a Dask dataframe's column was converted whole")
+    except TypeError as error:
+        assert "zelmor.with_grid(frame)" in str(error)

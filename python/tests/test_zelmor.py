@@ -70,9 +70,31 @@ def unaligned(values):
 
 # Each row: the arguments as a user gives them (made when the test runs, so that only the rows that need
 # pandas skip without it), and the float64 values they stand for, NaN for a missing value.
+def dask_array():
+    return optional("dask.array")
+
+
+def xarray():
+    return optional("xarray")
+
+
+# Each row: the arguments as a user gives them (made when the test runs, so that only the rows that need
+# an optional package skip without it), the float64 values they stand for (NaN for a missing value), and
+# the kind of the results when it is not numpy's: pandas' Series keep their index, xarray's DataArrays
+# their dimensions and coordinates, Dask's arrays their chunks.
 @pytest.mark.parametrize(
-    "make, values",
-    [
+    "make, values, kind",
+    [(*row, None) if len(row) == 2 else row for row in [
+        (lambda: (pandas().Series(BASE_LATITUDE, index=BASE_LATITUDE.argsort()), 19.5), (BASE_LATITUDE, 19.5), "Series"),
+        (lambda: (pandas().Series([52.0, 53.0], index=[7, 3]), pandas().Series([19.0, 20.0], index=[7, 3])),
+         ([52.0, 53.0], [19.0, 20.0]), "Series"),
+        (lambda: (dask_array().from_array(BASE_LATITUDE.reshape(3, 4), chunks=(2, 3)), BASE_LONGITUDE[:4]),
+         (BASE_LATITUDE.reshape(3, 4), BASE_LONGITUDE[:4]), "Array"),
+        (lambda: (xarray().DataArray(BASE_LATITUDE.reshape(3, 4), dims=("row", "column"), coords={"row": [5, 6, 7]}),
+                  xarray().DataArray(BASE_LONGITUDE[:4], dims=("column",))),
+         (BASE_LATITUDE.reshape(3, 4), BASE_LONGITUDE[:4]), "DataArray"),
+        (lambda: (xarray().DataArray(BASE_LATITUDE, dims=("point",)).chunk(5), xarray().DataArray(BASE_LONGITUDE, dims=("point",))),
+         (BASE_LATITUDE, BASE_LONGITUDE), "DataArray"),
         (lambda: (52.5, 19.5), (52.5, 19.5)),
         (lambda: (np.float32(52.5), 19), (52.5, 19.0)),
         (lambda: ([52, 53], (19, 20.5)), ([52.0, 53.0], [19.0, 20.5])),
@@ -88,25 +110,34 @@ def unaligned(values):
          (np.arange(47, 58), np.arange(12, 23))),
         (lambda: (np.array([52.0, 53], dtype=object), np.array([19, 20.0], dtype=object)), ([52.0, 53.0], [19.0, 20.0])),
         (lambda: (np.empty((0, 3)), np.empty(3)), (np.empty((0, 3)), np.empty(3))),
-        (lambda: (pandas().Series(BASE_LATITUDE), pandas().Series(BASE_LONGITUDE)), (BASE_LATITUDE, BASE_LONGITUDE)),
-        # Paired by position, whatever their indexes say.
-        (lambda: (pandas().Series([52.0, 53.0], index=[1, 0]), pandas().Series([19.0, 20.0])), ([52.0, 53.0], [19.0, 20.0])),
-        (lambda: (pandas().Series([52.0, 53.0], dtype=object), [19, 20]), ([52.0, 53.0], [19.0, 20.0])),
+        (lambda: (pandas().Series(BASE_LATITUDE), pandas().Series(BASE_LONGITUDE)), (BASE_LATITUDE, BASE_LONGITUDE), "Series"),
+        (lambda: (pandas().Series([52.0, 53.0], dtype=object), [19, 20]), ([52.0, 53.0], [19.0, 20.0]), "Series"),
         # pandas' nullable numbers, as convert_dtypes() and the nullable readers give them: pd.NA is NaN.
         (lambda: (pandas().Series([52.0, None, 54.0], dtype="Float64"), pandas().Series([19, 20, None], dtype="Int64")),
-         ([52.0, np.nan, 54.0], [19.0, 20.0, np.nan])),
-        (lambda: (pandas().Series([52.5], dtype="Float32"), pandas().Series([19], dtype="UInt8")), ([52.5], [19.0])),
+         ([52.0, np.nan, 54.0], [19.0, 20.0, np.nan]), "Series"),
+        (lambda: (pandas().Series([52.5], dtype="Float32"), pandas().Series([19], dtype="UInt8")), ([52.5], [19.0]), "Series"),
         (lambda: (np.array([52.0, pandas().NA], dtype=object), 19), ([52.0, np.nan], 19.0)),
-    ],
+    ]],
 )
-def test_every_form_of_argument_gives_what_its_values_give(make, values):
+def test_every_form_of_argument_gives_what_its_values_give(make, values, kind):
     latitude, longitude = make()
+    given = [argument for argument in (latitude, longitude) if type(argument).__name__ == kind]
     expected_shape = np.broadcast_shapes(np.shape(values[0]), np.shape(values[1]))
     plain = [np.broadcast_to(np.asarray(value, dtype=np.float64), expected_shape).ravel() for value in values]
     # Any pair of numbers is grid coordinates too: both ways, each result as the plain arrays give it.
     for convert, dtypes in ((zelmor.to_grid, (np.float64, np.float64, np.int32)), (zelmor.to_geodetic, (np.float64,) * 2)):
         results = convert(latitude, longitude)
+        for result, name in zip(results, ("x", "y", "status") if convert is zelmor.to_grid else ("latitude", "longitude")):
+            assert type(result).__name__ == kind if kind else isinstance(result, (np.ndarray, np.generic))
+            if kind == "Series":
+                assert result.index.equals(given[0].index) and result.name == name
+            if kind == "DataArray":
+                assert result.dims == given[0].dims and result.coords.to_dataset().identical(given[0].coords.to_dataset()) and result.name == name
+                assert (result.chunks is None) == (given[0].chunks is None)  # lazy where its input is
+            if kind == "Array":
+                assert result.chunks == given[0].chunks  # the shapes here broadcast to the Dask argument's
         for result, reference, dtype in zip(results, convert(*plain), dtypes):
+            result = np.asarray(result)
             assert np.shape(result) == expected_shape and np.asarray(result).dtype == dtype
             assert np.array_equal(bits(np.ravel(result)), bits(reference)) if dtype == np.float64 else \
                 np.array_equal(np.ravel(result), reference)
@@ -124,7 +155,7 @@ def test_the_extension_is_handed_aligned_contiguous_doubles(monkeypatch):
             return convert(first, second, *results)
         return spy
 
-    monkeypatch.setattr(zelmor, "_TO_GRID", zelmor._TO_GRID._replace(into=spying(_zelmor.to_grid_into)))
+    monkeypatch.setattr(zelmor, "TO_GRID", zelmor.TO_GRID._replace(into=spying(_zelmor.to_grid_into)))
     for size in (12, 2 * _zelmor.SLICE_POINTS):  # copied whole, and read a slice at a time
         latitude, longitude = np.linspace(48, 56, size), np.linspace(13, 25, size)
         zelmor.to_grid(unaligned(latitude), unaligned(longitude)[::-1])
@@ -151,6 +182,12 @@ def test_masked_points_stay_masked_converted_as_nan():
         (lambda: pandas().Series([52.1, 53.2, "52,2297", "x"]), 19, TypeError, 0, "'52,2297' (str) at position 2"),
         ([[52.0, 53.0], [54.0, "55"]], 19, TypeError, 0, "'55' (str) at position (1, 1)"),
         (52, np.array(["19,5", "20"]), TypeError, 1, "<U4 (ndarray): '19,5' at position 0"),
+        # Two Series of different indexes: never paired by position in silence.
+        (lambda: pandas().Series([52.0, 53.0], index=[1, 0]), lambda: pandas().Series([19.0, 20.0]), ValueError, 0,
+         "or give each one's .to_numpy() to pair them by position"),
+        (lambda: xarray().DataArray([52.0, 53.0], dims="p", coords={"p": [1, 2]}),
+         lambda: xarray().DataArray([19.0, 20.0], dims="p", coords={"p": [2, 3]}), ValueError, None, ""),
+        (lambda: dask_array().from_array(np.array(["52"])), 19, TypeError, 0, "not <U2 (Array)"),
         ("52", 19, TypeError, 0),
         (52, "19", TypeError, 1),
         (None, 19, TypeError, 0),
@@ -173,7 +210,7 @@ def test_bad_input_is_a_clear_error_naming_its_argument(first, second, error, na
     for convert, names in ((zelmor.to_grid, ("latitude", "longitude")), (zelmor.to_geodetic, ("x", "y"))):
         with pytest.raises(error) as raised:
             convert(first, second)
-        assert str(raised.value).startswith(names[named]) and str(raised.value).endswith(says)
+        assert named is None or str(raised.value).startswith(names[named]) and str(raised.value).endswith(says)
 
 
 @pytest.mark.parametrize("convert", [zelmor.to_grid, zelmor.to_geodetic])
@@ -314,3 +351,52 @@ def test_the_python_pages_spreadsheet_example_runs_as_written(tmp_path, monkeypa
     written = (tmp_path / "punkty_zelmor.csv").read_text(encoding="utf-8-sig").splitlines()
     assert written == ["Nr;B;L;Opis;X_PUWG92;Y_PUWG92;status", "1;52,2297;21,0122;PKiN;486757,2095;637382,2044;0",
                        "2;60,0;21,0;poza;;;1"]
+
+
+def grid_out(shape=(12,), dtypes=(np.float64, np.float64, np.int32)):
+    return tuple(np.empty(shape, dtype=dtype) for dtype in dtypes)
+
+
+# Each row: the `out` a caller gives to_grid for BASE_LATITUDE and BASE_LONGITUDE (made when the test runs),
+# and the error it is, or None where the results are written into it.
+@pytest.mark.parametrize(
+    "make, error, says",
+    [
+        (grid_out, None, ""),
+        (lambda: tuple(np.empty((2, 12), dtype=dtype)[1] for dtype in (np.float64, np.float64, np.int32)), None, ""),
+        (lambda: list(grid_out()), TypeError, "out must be a tuple of 3 arrays (x, y, status), not list"),
+        (lambda: grid_out()[:2], TypeError, "out must be a tuple of 3 arrays"),
+        (lambda: grid_out(dtypes=(np.float64, np.float32, np.int32)), TypeError, "out's y must be float64, not float32"),
+        (lambda: grid_out(dtypes=(np.float64, np.float64, np.int64)), TypeError, "out's status must be int32, not int64"),
+        (lambda: grid_out(shape=(13,)), ValueError, "out's x must have the points' shape (12,), not (13,)"),
+        (lambda: (np.empty(24)[::2],) + grid_out()[1:], ValueError, "out's x must be a writeable, C-contiguous"),
+        (lambda: (BASE_LATITUDE.copy(),) * 2 + grid_out()[2:], ValueError, "out's x shares memory"),
+        (lambda: (BASE_LATITUDE,) + grid_out()[1:], ValueError, "out's x shares memory with another result or with a coordinate"),
+        (lambda: (pandas().Series(np.empty(12)),) + grid_out()[1:], TypeError, "out's x must be a numpy array, not Series"),
+    ],
+)
+def test_out_takes_the_callers_arrays_or_says_why_not(make, error, says):
+    out = make()
+    if error is not None:
+        with pytest.raises(error) as raised:
+            zelmor.to_grid(BASE_LATITUDE, BASE_LONGITUDE, out=out)
+        assert says in str(raised.value)
+        return
+    expected = zelmor.to_grid(BASE_LATITUDE, BASE_LONGITUDE)
+    given = zelmor.to_grid(BASE_LATITUDE, BASE_LONGITUDE, out=out)
+    assert all(result is array for result, array in zip(given, out))
+    for result, reference in zip(given, expected):
+        assert np.array_equal(result.view(np.uint8), reference.view(np.uint8))
+
+
+def test_out_fills_a_frames_own_columns_and_blocks_of_a_loop():
+    frame = pandas().DataFrame({"latitude": BASE_LATITUDE, "longitude": BASE_LONGITUDE})
+    frame["x"], frame["y"], frame["status"] = np.nan, np.nan, np.int32(0)
+    zelmor.to_grid(frame["latitude"], frame["longitude"],
+                   out=(frame["x"].to_numpy(), frame["y"].to_numpy(), frame["status"].to_numpy()))
+    expected = zelmor.with_grid(frame[["latitude", "longitude"]])
+    assert frame.equals(expected)
+    x, y = np.empty(4), np.empty(4)
+    for start in range(0, 12, 4):  # one pair of result arrays for every block
+        zelmor.to_geodetic(expected["x"][start:start + 4].to_numpy(), expected["y"][start:start + 4].to_numpy(), out=(x, y))
+        assert np.array_equal(x, zelmor.to_geodetic(expected["x"], expected["y"])[0][start:start + 4], equal_nan=True)

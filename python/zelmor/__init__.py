@@ -3,8 +3,8 @@
 PUWG 1992 is a single-zone Gauss-Krueger projection of the GRS80 ellipsoid with central meridian
 19 degrees east, scale 0.9993 on that meridian, false northing -5 300 000 m and false easting
 500 000 m. The two functions take numpy arrays of any shape (or lists, scalars, pandas Series,
-masked arrays), broadcast together and paired by position, and give the zelmor C++ library's results
-bit for bit, computed with the interpreter lock released so that threads convert in parallel, and in
+masked arrays; Dask arrays, xarray DataArrays and pandas Series give results of their own kind),
+broadcast together and paired by position, and give the zelmor C++ library's results bit for bit, computed with the interpreter lock released so that threads convert in parallel, and in
 slices, so that Ctrl-C stops a long call at once:
 
     >>> import zelmor
@@ -17,15 +17,17 @@ before y (easting).
 
 from __future__ import annotations
 
-import numbers
-from typing import Callable, List, NamedTuple, Optional, Tuple, Union
+from typing import Any, Optional, Sequence, Tuple, Union, cast
 
 import numpy as np
 import numpy.typing as npt
 
 from . import _zelmor
+from ._arrays import TO_GEODETIC, TO_GRID
+from ._kinds import convert_kind
 
-__all__ = ["to_grid", "to_geodetic", "CONVERTED", "LATITUDE_OUTSIDE", "LONGITUDE_OUTSIDE"]
+__all__ = ["to_grid", "to_geodetic", "with_grid", "with_geodetic", "CONVERTED", "LATITUDE_OUTSIDE",
+           "LONGITUDE_OUTSIDE"]
 __version__: str = _zelmor.__version__
 
 #: Status of a point converted to the grid.
@@ -42,138 +44,8 @@ Floats = Union[npt.NDArray[np.float64], np.float64]
 Statuses = Union[npt.NDArray[np.int32], np.int32]
 
 
-def _is_missing_value(kind: type) -> bool:
-    """Whether `kind` is the type of pandas' missing value, pd.NA (told without importing pandas)."""
-    return kind.__name__ == "NAType" and kind.__module__.startswith("pandas")
-
-
-def _is_real(kind: type) -> bool:
-    """Whether values of type `kind` are real numbers: Python's and numpy's integers and floats, and
-    anything else registered as numbers.Real, but not booleans, which numpy would take as 0 and 1."""
-    return issubclass(kind, numbers.Real) and not issubclass(kind, (bool, np.bool_))
-
-
-def _position(flat_index: int, shape: Tuple[int, ...]) -> object:
-    """The position of the `flat_index`th element of an array of `shape`: a number for a one-dimensional
-    array, a tuple of indices for others."""
-    where = tuple(int(index) for index in np.unravel_index(flat_index, shape))
-    return where[0] if len(where) == 1 else where
-
-
-def _from_objects(array: np.ndarray, name: str) -> np.ndarray:
-    """An array of Python objects (from a list, a tuple, an object array or Series) as float64, each
-    element a real number or pd.NA, which is NaN; a TypeError names the argument and what it held."""
-    flat = array.ravel()
-    kinds = set(map(type, flat))
-    wrong = {kind for kind in kinds if not (_is_real(kind) or _is_missing_value(kind))}
-    if wrong:
-        # The first element that is not a number, where it is: in a column read as text (a decimal comma
-        # read with a reader that expects a point), the one row to look at.
-        position, held = next((i, element) for i, element in enumerate(flat) if type(element) in wrong)
-        raise TypeError(f"{name} must be real numbers, but holds {held!r} ({type(held).__name__}) "
-                        f"at position {_position(position, array.shape)}")
-    if any(_is_missing_value(kind) for kind in kinds):
-        flat = np.array([np.nan if _is_missing_value(type(element)) else element for element in flat], dtype=object)
-    return flat.astype(np.float64).reshape(array.shape)
-
-
-def _reals(value: npt.ArrayLike, name: str) -> Tuple[np.ndarray, Optional[np.ndarray]]:
-    """`value` as an array of real numbers of its shape, and the mask of its hidden values (a masked
-    array's), or None. Hidden values are NaN in the array: they are converted as NaN, and their results
-    are masked."""
-    if np.ma.isMaskedArray(value):
-        data, _ = _reals(np.ma.getdata(value), name)
-        mask = np.ma.getmaskarray(value)
-        return np.where(mask, np.nan, data), mask
-    dtype = getattr(value, "dtype", None)
-    if dtype is not None and not isinstance(dtype, np.dtype) and hasattr(value, "to_numpy"):
-        # pandas' own types: the nullable numbers (Float64, Int64 and the like) are real numbers, with
-        # pd.NA a missing value; others (boolean, string, category) are not.
-        if dtype.kind not in "iuf":
-            raise TypeError(f"{name} must be real numbers, not {dtype} ({type(value).__name__})")
-        return value.to_numpy(dtype=np.float64, na_value=np.nan), None
-    if isinstance(value, (list, tuple)):
-        # As objects, so that a boolean among the numbers stays one (numpy would make it 1.0).
-        array = np.array(value, dtype=object)
-    else:
-        array = np.asarray(value)
-    if array.dtype == object:
-        array = _from_objects(array, name)
-    # Signed and unsigned integers and floats are real numbers; booleans, complex numbers, strings
-    # and dates are not coordinates.
-    if array.dtype.kind not in "iuf":
-        first = f": {array.flat[0]!r} at position {_position(0, array.shape)}" if array.size else ""
-        raise TypeError(f"{name} must be real numbers, not {array.dtype} ({type(value).__name__}){first}")
-    return array, None
-
-
-class _Conversion(NamedTuple):
-    """One direction of the extension: the conversion into given one-dimensional arrays, and the new
-    result arrays of a shape that it fills."""
-
-    into: Callable[..., None]
-    new_results: Callable[[Tuple[int, ...]], Tuple[np.ndarray, ...]]
-
-
-_TO_GRID = _Conversion(_zelmor.to_grid_into, _zelmor.new_grid_results)
-_TO_GEODETIC = _Conversion(_zelmor.to_geodetic_into, _zelmor.new_geodetic_results)
-
-
-def _ready(array: np.ndarray) -> bool:
-    """Whether the extension can read `array` as it is: contiguous, aligned float64, no value repeated
-    by broadcasting."""
-    return array.dtype == np.float64 and array.flags.c_contiguous and array.flags.aligned
-
-
-def _in_slices(conversion: _Conversion, arrays: List[np.ndarray], results: List[np.ndarray]) -> None:
-    """The conversion of broadcast, strided, unaligned or other-typed `arrays` into the one-dimensional
-    `results`, read a slice at a time as contiguous, aligned float64 (numpy's buffered iteration, in C
-    order), so that no full-size copy of them is ever made: memory is the results', and Ctrl-C is heard
-    after each slice."""
-    # (numpy 1.24's type stubs leave out the "contig" flag, which nditer takes.)
-    slices = np.nditer(arrays, flags=["external_loop", "buffered", "zerosize_ok"],
-                       op_flags=[["readonly", "contig", "aligned"]] * 2,  # type: ignore[list-item]
-                       op_dtypes=[np.float64] * 2, casting="unsafe", buffersize=_zelmor.SLICE_POINTS, order="C")
-    at = 0
-    for first, second in slices:
-        end = at + len(first)
-        conversion.into(first, second, *(result[at:end] for result in results))
-        at = end
-
-
-def _convert(conversion: _Conversion, first: npt.ArrayLike, second: npt.ArrayLike, names: Tuple[str, str]):
-    """The results of the extension's `conversion` of the two coordinates, paired by position and
-    broadcast together: in their broadcast shape (numpy scalars when that is a scalar's), masked where
-    either coordinate is. Arrays the extension reads as they are go to it whole, and so do small ones;
-    any other (broadcast, strided, of another dtype) a slice at a time."""
-    (first_array, first_mask), (second_array, second_mask) = _reals(first, names[0]), _reals(second, names[1])
-    try:
-        broadcast = np.broadcast_arrays(first_array, second_array)
-    except ValueError:
-        raise ValueError(
-            f"{names[0]} and {names[1]} cannot be broadcast together: shapes {first_array.shape} and {second_array.shape}"
-        ) from None
-    shape = broadcast[0].shape
-    # Made in their final shape, and written through one-dimensional views of their own memory.
-    results: Tuple[np.ndarray, ...] = conversion.new_results(shape)
-    flat_results = [result.reshape(-1) for result in results]
-    if all(_ready(array) for array in broadcast) or results[0].size <= _zelmor.SLICE_POINTS:
-        # Contiguous and aligned, as the C++ code reads doubles: as they are, or copied when that is small.
-        flat = [np.require(array, np.float64, ["C_CONTIGUOUS", "ALIGNED"]).reshape(-1) for array in broadcast]
-        conversion.into(*flat, *flat_results)
-    else:
-        _in_slices(conversion, broadcast, flat_results)
-    if first_mask is not None or second_mask is not None:
-        hidden = np.zeros(shape, dtype=bool)
-        for mask in (first_mask, second_mask):
-            if mask is not None:
-                hidden |= np.broadcast_to(mask, shape)
-        results = tuple(np.ma.masked_array(result, mask=hidden) for result in results)
-    # A scalar's results as numpy scalars; every other result is the array itself, not a view of it.
-    return tuple(result[()] if result.ndim == 0 else result for result in results)
-
-
-def to_grid(latitude: npt.ArrayLike, longitude: npt.ArrayLike) -> Tuple[Floats, Floats, Statuses]:
+def to_grid(latitude: npt.ArrayLike, longitude: npt.ArrayLike, *,
+            out: Optional[Tuple[np.ndarray, np.ndarray, np.ndarray]] = None) -> Tuple[Floats, Floats, Statuses]:
     """WGS84 latitude and longitude to PUWG 1992 x and y.
 
     Parameters
@@ -181,8 +53,14 @@ def to_grid(latitude: npt.ArrayLike, longitude: npt.ArrayLike) -> Tuple[Floats, 
     latitude, longitude
         Decimal degrees, north and east positive: arrays of any real dtype (taken as float64) and of
         shapes that broadcast together, or lists and tuples of real numbers, scalars, pandas Series
-        (of numpy dtypes or pandas' nullable ones, whose pd.NA is NaN here), masked arrays. Two
-        Series are paired by position, not by their index.
+        (of numpy dtypes or pandas' nullable ones, whose pd.NA is NaN here), masked arrays.
+        Dask arrays give Dask arrays of the results, in the same chunks, computed block by block
+        only when asked for; xarray DataArrays give DataArrays with their dimensions and coordinates
+        (lazy where they are Dask-backed); pandas Series give Series with their index. Two Series (or
+        DataArrays) whose indexes differ are refused rather than paired by position.
+    out
+        Arrays to write the results into, instead of new ones: numpy arrays of the results' dtypes and
+        of the points' broadcast shape, writeable and C-contiguous; they are returned.
 
     Returns
     -------
@@ -199,16 +77,20 @@ def to_grid(latitude: npt.ArrayLike, longitude: npt.ArrayLike) -> Tuple[Floats, 
     ------
     TypeError
         A coordinate that is not real numbers (strings, None, booleans, complex numbers), named with
-        what it held.
+        its first element that is not a number and where it is; `out` that is not a tuple of numpy
+        arrays of the results' dtypes, or given with Dask arrays or DataArrays.
     ValueError
-        Shapes that do not broadcast together.
+        Shapes that do not broadcast together; Series or DataArrays whose indexes differ; `out`
+        arrays of another shape, not writeable or contiguous, or sharing memory.
     KeyboardInterrupt
         Ctrl-C during the call, which stops it within a fraction of a second.
     """
-    return _convert(_TO_GRID, latitude, longitude, ("latitude", "longitude"))
+    # (Typed as numpy's results: other kinds' are typed by their own packages, where at all.)
+    return cast(Tuple[Floats, Floats, Statuses], convert_kind(TO_GRID, latitude, longitude, out))
 
 
-def to_geodetic(x: npt.ArrayLike, y: npt.ArrayLike) -> Tuple[Floats, Floats]:
+def to_geodetic(x: npt.ArrayLike, y: npt.ArrayLike, *,
+                out: Optional[Tuple[np.ndarray, np.ndarray]] = None) -> Tuple[Floats, Floats]:
     """PUWG 1992 x and y to WGS84 latitude and longitude.
 
     Parameters
@@ -216,8 +98,14 @@ def to_geodetic(x: npt.ArrayLike, y: npt.ArrayLike) -> Tuple[Floats, Floats]:
     x, y
         x (northing) and y (easting) in metres: arrays of any real dtype (taken as float64) and of
         shapes that broadcast together, or lists and tuples of real numbers, scalars, pandas Series
-        (of numpy dtypes or pandas' nullable ones, whose pd.NA is NaN here), masked arrays. Two
-        Series are paired by position, not by their index.
+        (of numpy dtypes or pandas' nullable ones, whose pd.NA is NaN here), masked arrays.
+        Dask arrays give Dask arrays of the results, in the same chunks, computed block by block
+        only when asked for; xarray DataArrays give DataArrays with their dimensions and coordinates
+        (lazy where they are Dask-backed); pandas Series give Series with their index. Two Series (or
+        DataArrays) whose indexes differ are refused rather than paired by position.
+    out
+        Arrays to write the results into, instead of new ones: numpy arrays of the results' dtypes and
+        of the points' broadcast shape, writeable and C-contiguous; they are returned.
 
     Returns
     -------
@@ -232,10 +120,30 @@ def to_geodetic(x: npt.ArrayLike, y: npt.ArrayLike) -> Tuple[Floats, Floats]:
     ------
     TypeError
         A coordinate that is not real numbers (strings, None, booleans, complex numbers), named with
-        what it held.
+        its first element that is not a number and where it is; `out` that is not a tuple of numpy
+        arrays of the results' dtypes, or given with Dask arrays or DataArrays.
     ValueError
-        Shapes that do not broadcast together.
+        Shapes that do not broadcast together; Series or DataArrays whose indexes differ; `out`
+        arrays of another shape, not writeable or contiguous, or sharing memory.
     KeyboardInterrupt
         Ctrl-C during the call, which stops it within a fraction of a second.
     """
-    return _convert(_TO_GEODETIC, x, y, ("x", "y"))
+    return cast(Tuple[Floats, Floats], convert_kind(TO_GEODETIC, x, y, out))
+
+
+def with_grid(frame: Any, latitude: str = "latitude", longitude: str = "longitude",
+              names: Sequence[str] = ("x", "y", "status")) -> Any:
+    """A copy of the pandas (or Dask) DataFrame `frame` with the grid's columns added: x, y and status
+    of its columns `latitude` and `longitude` (see to_grid), under `names`, row by row with its index.
+    A Dask DataFrame gets them partition by partition, lazily."""
+    if type(frame).__module__.split(".")[0] == "dask":
+        return frame.map_partitions(with_grid, latitude, longitude, names)
+    return frame.assign(**dict(zip(names, to_grid(frame[latitude], frame[longitude]))))
+
+
+def with_geodetic(frame: Any, x: str = "x", y: str = "y", names: Sequence[str] = ("latitude", "longitude")) -> Any:
+    """A copy of the pandas (or Dask) DataFrame `frame` with latitude and longitude of its columns `x`
+    and `y` added (see to_geodetic), under `names`."""
+    if type(frame).__module__.split(".")[0] == "dask":
+        return frame.map_partitions(with_geodetic, x, y, names)
+    return frame.assign(**dict(zip(names, to_geodetic(frame[x], frame[y]))))

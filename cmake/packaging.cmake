@@ -13,7 +13,7 @@ if(WIN32)
   install(TARGETS zelmor zelmor-csv RUNTIME DESTINATION . COMPONENT runtime)
   install(FILES README.md README.pl.md examples/dane.txt examples/punkty.csv DESTINATION . COMPONENT runtime)
   # The pages the READMEs send their readers to, beside them as in the sources.
-  install(DIRECTORY docs/ DESTINATION docs COMPONENT runtime FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
+  install(DIRECTORY docs/ DESTINATION docs COMPONENT runtime FILES_MATCHING PATTERN "*.md" PATTERN "*.png" PATTERN "*.svg")
   install(FILES LICENSE DESTINATION . RENAME LICENSE.txt COMPONENT runtime)
   # The page that runs the program in a browser, where the browser build was made beside this one
   # (-DZELMOR_WEB_PAGE=<build-web>/zelmor.html): for users who would rather not run an .exe at all.
@@ -25,7 +25,7 @@ else()
   install(TARGETS zelmor zelmor-csv RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
   install(FILES README.md README.pl.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT runtime)
   install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs COMPONENT runtime
-          FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
+          FILES_MATCHING PATTERN "*.md" PATTERN "*.png" PATTERN "*.svg")
   install(FILES examples/dane.txt examples/punkty.csv DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples COMPONENT runtime)
 
   # The licence in Debian's machine-readable copyright format, made from LICENSE: its copyright line,

@@ -1,11 +1,13 @@
-# Puts the page's script (page.js) and the workers' code (worker.js, then the program's module; worker.js,
+# Puts the page's script (page_words.js, then page.js) and the workers' code (worker.js, then the program's module; worker.js,
 # then the table converter's) into the page, and its version; the workers' code waits there as scripts
 # of type text/plain for the page to start workers from.
-#   cmake -DPAGE=page.html -DSCRIPT=page.js -DWORKER=worker.js -DMODULE=zelmor.js -DTABLE_MODULE=zelmor-csv.js
+#   cmake -DPAGE=page.html -DWORDS=page_words.js -DSCRIPT=page.js -DWORKER=worker.js -DMODULE=zelmor.js -DTABLE_MODULE=zelmor-csv.js
 #         -DVERSION=<version>
 #         -DOUTPUT=zelmor.html -P assemble_page.cmake
 file(READ ${PAGE} page)
+file(READ ${WORDS} page_words)
 file(READ ${SCRIPT} page_script)
+set(page_script "${page_words}\n${page_script}")
 file(READ ${WORKER} worker)
 file(READ ${MODULE} module)
 file(READ ${TABLE_MODULE} table_module)

@@ -131,19 +131,23 @@ def to_geodetic(x: npt.ArrayLike, y: npt.ArrayLike, *,
     return cast(Tuple[Floats, Floats], convert_kind(TO_GEODETIC, x, y, out))
 
 
+def _with_columns(frame: Any, convert: Any, columns: Tuple[str, str], names: Sequence[str]) -> Any:
+    """A copy of `frame` with `convert`'s results of its two `columns` added under `names`; a Dask
+    DataFrame's partition by partition."""
+    if type(frame).__module__.split(".")[0] == "dask":
+        return frame.map_partitions(_with_columns, convert, columns, names)
+    return frame.assign(**dict(zip(names, convert(frame[columns[0]], frame[columns[1]]))))
+
+
 def with_grid(frame: Any, latitude: str = "latitude", longitude: str = "longitude",
               names: Sequence[str] = ("x", "y", "status")) -> Any:
     """A copy of the pandas (or Dask) DataFrame `frame` with the grid's columns added: x, y and status
     of its columns `latitude` and `longitude` (see to_grid), under `names`, row by row with its index.
     A Dask DataFrame gets them partition by partition, lazily."""
-    if type(frame).__module__.split(".")[0] == "dask":
-        return frame.map_partitions(with_grid, latitude, longitude, names)
-    return frame.assign(**dict(zip(names, to_grid(frame[latitude], frame[longitude]))))
+    return _with_columns(frame, to_grid, (latitude, longitude), names)
 
 
 def with_geodetic(frame: Any, x: str = "x", y: str = "y", names: Sequence[str] = ("latitude", "longitude")) -> Any:
     """A copy of the pandas (or Dask) DataFrame `frame` with latitude and longitude of its columns `x`
     and `y` added (see to_geodetic), under `names`."""
-    if type(frame).__module__.split(".")[0] == "dask":
-        return frame.map_partitions(with_geodetic, x, y, names)
-    return frame.assign(**dict(zip(names, to_geodetic(frame[x], frame[y]))))
+    return _with_columns(frame, to_geodetic, (x, y), names)

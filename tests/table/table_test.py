@@ -240,3 +240,27 @@ def test_a_row_longer_than_the_buffer_is_kept_whole_and_named():
     assert run.returncode == 1
     assert [line for line in run.stderr.decode().splitlines() if ": wiersz " in line][0].endswith(
         ": wiersz 2: wiersz dluzszy niz 256 KiB, przepisany bez zmian")
+
+
+ON_LINUX_HERE = not os.environ.get("ZELMOR_TABLE_COMMAND")  # signals and /dev/full, for this build only
+
+
+@pytest.mark.skipif(not ON_LINUX_HERE, reason="signals and /dev/full are this system's")
+def test_a_stop_or_a_full_disk_ends_the_table_at_a_whole_row():
+    import signal
+    import time
+
+    # A stop while the table still comes: the rows read are written whole, and the run ends by the signal.
+    run = subprocess.Popen(TABLE_COMMAND, stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    run.stdin.write(b"B;L\n" + b"52,1;21,1\n" * 30000)
+    run.stdin.flush()
+    time.sleep(0.5)
+    run.send_signal(signal.SIGINT)
+    out, _ = run.communicate(timeout=20)
+    assert run.returncode == -signal.SIGINT
+    rows = out.split(b"\n")
+    assert rows[-1] == b"" and all(row.endswith(b";ok") for row in rows[1:-1]) and len(rows) == 30002
+    # A disk that is full: said, status 2, nothing cut.
+    full = subprocess.run(TABLE_COMMAND + ["-o", "/dev/full"], input=b"B;L\n52,1;21,1\n", capture_output=True,
+                          timeout=DEADLINE)
+    assert full.returncode == 2 and full.stderr == b"zelmor-csv: Blad: nie mozna zapisac pliku /dev/full\n"

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "table_records.hpp"
+
 #include <string_view>
 
 namespace {
@@ -32,6 +34,36 @@ TEST(OutputBlock, AFailedWriteIsCutBackToTheWholeLinesThatArrived)
                   c.expected)
             << c.name;
     }
+}
+
+// A table's rows, whose quoted cells may hold line breaks: what is whole, and where a failed write of
+// them is cut back to.
+TEST(OutputBlock, ATablesWritesAreCutBackToItsWholeRows)
+{
+    const struct {
+        const char* name;
+        std::string_view bytes;
+        char delimiter;
+        std::size_t whole;  // the length of its whole rows
+    } cases[] = {
+        {"rows of no quotes", "a;1\nb;2\nc", ';', 8},
+        {"a line break in a quoted cell is no row's end", "a;\"x\ny\";1\nb;\"p\nq", ';', 10},
+        {"a doubled quote stays inside the cell", "\"say \"\"hi\"\"\n\";1\nz", ';', 16},
+        {"a quote inside a cell is a character", "12\" pipe;1\nx;\"\n", ';', 11},
+        {"in a listing a quote opens a cell after a blank", "101 \"a\nb\" 1\n102", ' ', 12},
+        {"a row still open at the end", "\"open\n", ',', 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(zelmor::whole_rows(c.bytes, c.delimiter), c.whole) << c.name;
+    }
+    // Cut back after a failed write: the row with a line break inside is taken out whole.
+    constexpr std::string_view kBlock = "a;\"x\ny\";1\nb;2\n";
+    const zelmor::WholeUnits rows = [](const char* data, std::size_t length) {
+        return zelmor::whole_rows(std::string_view(data, length), ';');
+    };
+    EXPECT_EQ(zelmor::length_after_failed_write(kBlock.data(), kBlock.size(), 0, 6, 6, rows), 0U);
+    EXPECT_EQ(zelmor::length_after_failed_write(kBlock.data(), kBlock.size(), 0, 12, 12, rows), 10U);
+    EXPECT_EQ(zelmor::length_after_failed_write(kBlock.data(), kBlock.size(), 0, 6, 6), 5U);  // lines would cut it
 }
 
 }  // namespace

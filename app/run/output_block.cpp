@@ -24,14 +24,14 @@ std::size_t whole_lines(const char* data, std::size_t length)
 }
 
 std::uint64_t length_after_failed_write(const char* data, std::size_t used, std::uint64_t on_file, std::size_t reported,
-                                        long long file_length)
+                                        long long file_length, WholeUnits whole)
 {
     std::size_t arrived = reported;
     if (file_length >= 0 && static_cast<std::uint64_t>(file_length) > on_file) {
         const std::uint64_t grown = static_cast<std::uint64_t>(file_length) - on_file;
         arrived = std::max(reported, static_cast<std::size_t>(std::min<std::uint64_t>(grown, used)));
     }
-    return on_file + whole_lines(data, arrived);
+    return on_file + whole(data, arrived);
 }
 
 namespace {
@@ -70,15 +70,16 @@ std::size_t largest_write_to(std::FILE* file, std::size_t capacity)
 #endif
 }
 
-// The length of the next write of `data`, `length` bytes of whole lines: all of them when they fit in
-// `largest`, otherwise the whole lines that do (a result line is far shorter than a pipe's unit).
-std::size_t next_write(const char* data, std::size_t length, std::size_t largest)
+// The length of the next write of `data`, `length` bytes of whole units (lines, rows): all of them when
+// they fit in `largest`, otherwise the whole units that do (a result line is far shorter than a pipe's
+// unit; a row longer than it goes in pieces).
+std::size_t next_write(const char* data, std::size_t length, std::size_t largest, WholeUnits whole)
 {
     if (length <= largest) {
         return length;
     }
-    const std::size_t lines = whole_lines(data, largest);
-    return lines != 0 ? lines : largest;
+    const std::size_t units = whole(data, largest);
+    return units != 0 ? units : largest;
 }
 
 // Writes the block's bytes, piece by piece; returns how many reached the file, as the writes report it.
@@ -86,7 +87,8 @@ std::size_t write_pieces(const OutputBlock& block)
 {
     std::size_t written = 0;
     while (written < block.used) {
-        const std::size_t piece = next_write(block.data + written, block.used - written, block.largest_write);
+        const std::size_t piece =
+            next_write(block.data + written, block.used - written, block.largest_write, block.whole);
         errno = 0;
         const std::size_t count = std::fwrite(block.data + written, 1, piece, block.file);
         written += count;
@@ -105,9 +107,9 @@ std::size_t write_pieces(const OutputBlock& block)
 
 }  // namespace
 
-OutputBlock make_output_block(std::FILE* file, char* data, std::size_t capacity, const StopFlag* stop)
+OutputBlock make_output_block(std::FILE* file, char* data, std::size_t capacity, const StopFlag* stop, WholeUnits whole)
 {
-    return OutputBlock{file, data, capacity, 0, 0, largest_write_to(file, capacity), stop};
+    return OutputBlock{file, data, capacity, 0, 0, largest_write_to(file, capacity), stop, whole};
 }
 
 bool flush_block(OutputBlock& block)
@@ -118,7 +120,7 @@ bool flush_block(OutputBlock& block)
         block.on_file += written;
     } else {
         truncate_file(block.file, length_after_failed_write(block.data, block.used, block.on_file, written,
-                                                            file_length(block.file)));
+                                                            file_length(block.file), block.whole));
     }
     block.used = 0;
     return complete;

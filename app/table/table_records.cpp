@@ -70,6 +70,21 @@ std::size_t find_row_end(QuoteState& state, std::uint64_t& inner_lines, std::str
     return scan_quoted(state, inner_lines, bytes, delimiter);
 }
 
+std::size_t whole_rows(std::string_view bytes, char delimiter)
+{
+    std::size_t whole = 0;
+    while (whole < bytes.size()) {
+        QuoteState state = kRowStart;
+        std::uint64_t inner_lines = 0;
+        const std::size_t end = find_row_end(state, inner_lines, bytes.substr(whole), delimiter);
+        if (whole + end == bytes.size()) {
+            break;
+        }
+        whole += end + 1;
+    }
+    return whole;
+}
+
 RecordReader make_record_reader(std::FILE* file, char* data, std::size_t capacity, const StopFlag* stop)
 {
     return RecordReader{file, stop, data, capacity, 0, 0, 0, ',', kRowStart, 1, 0, false, false, false, false};

@@ -77,6 +77,10 @@ inline std::string_view unread_bytes(const RecordReader& reader)
     return std::string_view(reader.data + reader.begin, reader.end - reader.begin);
 }
 
+// The length of the whole rows at the start of `bytes` under the quoting rules of `delimiter`: up to the
+// LF that ends the last row ending there (`bytes` starting at a row's start).
+std::size_t whole_rows(std::string_view bytes, char delimiter);
+
 // Finds the end of a row in `bytes` under the quoting rules, from `state`: the offset of the LF that
 // ends it, or bytes.size() when it does not end there (then `state` and `inner_lines` hold where the
 // scan stopped, to go on from).

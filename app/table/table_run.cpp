@@ -54,6 +54,14 @@ struct RowBatch {
 char table_input[kTableBufferSize];
 char table_output[kOutputSize];
 RowBatch table_batch;
+char output_delimiter = ';';  // the delimiter of the table being written, for whole_output_rows
+
+// The output block's unit: whole rows of the table written, so that a write cut short (a full disk, a
+// stop while a pipe's reader waits) never leaves a row with a line break in a quoted cell cut there.
+std::size_t whole_output_rows(const char* data, std::size_t length)
+{
+    return whole_rows(std::string_view(data, length), output_delimiter);
+}
 
 struct RunState {
     const TableShape& shape;
@@ -239,7 +247,9 @@ TableStatus convert_rows(TableCounts& counts, TableStart& start, std::FILE* outp
         state.cells.resize(std::max(shape.northing_column, shape.easting_column) + 1);
         reader.delimiter = shape.delimiter;
     }
-    OutputBlock block = make_output_block(output, table_output, kOutputSize, reader.stop);
+    output_delimiter = shape.delimiter;
+    OutputBlock block = make_output_block(output, table_output, kOutputSize, reader.stop,
+                                          state.pass_through ? whole_lines : whole_output_rows);
     if (reader.byte_order_mark) {
         block.used = static_cast<std::size_t>(append(block.data, "\xEF\xBB\xBF") - block.data);
     }

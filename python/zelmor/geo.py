@@ -52,10 +52,10 @@ def _epsg_of(points: Any, expected: int) -> None:
                          f"to_crs(epsg={expected}) first")
 
 
-def _converted(points: Any, source: int, target: int, convert_points: Callable, transform: Callable) -> Any:
-    """`points` (a GeoSeries) in `target`: points through `convert_points` (x and y arrays to new x and y
-    arrays), other geometries through shapely.ops.transform with `transform`; None where a geometry did
-    not convert, empty and missing geometries as they were; the index and name kept."""
+def _converted(points: Any, source: int, target: int, transform: Callable) -> Any:
+    """`points` (a GeoSeries) in `target` by `transform` (x and y to new x and y): points all at once, as
+    arrays, other geometries through shapely.ops.transform; None where a geometry did not convert, empty
+    and missing geometries as they were; the index and name kept."""
     # (Neither has type information in Debian 12.)
     import geopandas  # type: ignore[import]
     import shapely.ops  # type: ignore[import]
@@ -70,7 +70,7 @@ def _converted(points: Any, source: int, target: int, convert_points: Callable, 
     is_point = present & (points.geom_type == "Point").to_numpy()
     failed = 0
     if is_point.any():
-        new_x, new_y = convert_points(points[is_point].x.to_numpy(), points[is_point].y.to_numpy())
+        new_x, new_y = transform(points[is_point].x.to_numpy(), points[is_point].y.to_numpy())
         converted = np.isfinite(new_x) & np.isfinite(new_y)
         made = np.asarray(geopandas.points_from_xy(new_x, new_y), dtype=object)
         made[~converted] = None
@@ -98,11 +98,11 @@ def to_puwg92(points: Any) -> Any:
     """A GeoSeries of WGS84 geometries (EPSG:4326, or no CRS: x longitude, y latitude) in PUWG 1992
     (EPSG:2180: x easting, y northing), with its index and name. A geometry with a point outside the
     accepted area is None (missing) in the result, counted in an OutsideAreaWarning."""
-    return _converted(points, WGS84, PUWG92, lambda x, y: grid_transform(x, y), grid_transform)
+    return _converted(points, WGS84, PUWG92, grid_transform)
 
 
 def to_wgs84(points: Any) -> Any:
     """A GeoSeries of PUWG 1992 geometries (EPSG:2180, or no CRS: x easting, y northing) in WGS84
     (EPSG:4326: x longitude, y latitude), with its index and name. Points too far out for the formulas
     are None, counted in an OutsideAreaWarning."""
-    return _converted(points, PUWG92, WGS84, lambda x, y: geodetic_transform(x, y), geodetic_transform)
+    return _converted(points, PUWG92, WGS84, geodetic_transform)
